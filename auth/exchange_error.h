@@ -4,7 +4,6 @@
 
 #include <stdexcept>
 #include <string>
-#include <system_error>
 
 namespace vq {
 
@@ -24,9 +23,5 @@ public:
 private:
     Kind kind_;
 };
-
-// True for the socket layer's errors that mean the local end could not be set up: the local
-// address or port is in use or not available, no buffer space or ports are left.
-bool IsLocalSocketError(const std::error_code& error);
 
 }  // namespace vq

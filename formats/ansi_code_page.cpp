@@ -11,8 +11,7 @@ std::u16string SingleByteCodePage::Decode(std::string_view bytes) const {
     std::u16string text;
     text.reserve(bytes.size());
     for (const char byte : bytes) {
-        const char16_t c = characters_[static_cast<unsigned char>(byte)];
-        text.push_back(c == 0 && byte != 0 ? char16_t{0xFFFD} : c);
+        text.push_back(characters_[static_cast<unsigned char>(byte)]);
     }
     return text;
 }
@@ -21,11 +20,7 @@ std::string SingleByteCodePage::Encode(std::u16string_view text) const {
     std::string bytes;
     bytes.reserve(text.size());
     for (const char16_t c : text) {
-        if (c == 0) {
-            bytes.push_back('\0');
-            continue;
-        }
-        const auto found = std::find(characters_.begin() + 1, characters_.end(), c);
+        const auto found = std::find(characters_.begin(), characters_.end(), c);
         bytes.push_back(found == characters_.end()
                             ? '?'
                             : static_cast<char>(found - characters_.begin()));
@@ -42,11 +37,12 @@ std::array<char16_t, 256> Latin1Table() {
 }
 
 std::array<char16_t, 256> Windows1251Table() {
-    static constexpr char16_t kUpper[128] = {
+    // 0x80..0xBF; the unassigned 0x98 maps to U+0098, as Windows maps it.
+    static constexpr char16_t kUpper[64] = {
         0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,
         0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F,
         0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-        0x0000, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F,
+        0x0098, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F,
         0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7,
         0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407,
         0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7,

@@ -16,8 +16,7 @@ public:
     virtual std::string Encode(std::u16string_view text) const = 0;
 };
 
-// A single-byte code page given by the characters of its 256 bytes (0 marks an unused byte,
-// which decodes to U+FFFD).
+// A single-byte code page given by the characters of its 256 bytes.
 class SingleByteCodePage final : public AnsiCodePage {
 public:
     explicit SingleByteCodePage(const std::array<char16_t, 256>& characters);

@@ -1,0 +1,169 @@
+#include "auth/answer_reader.h"
+
+#include <boost/beast/http/error.hpp>
+#include <boost/beast/http/parser.hpp>
+#include <boost/beast/http/string_body.hpp>
+
+#include "auth/exchange_error.h"
+
+namespace vq {
+
+namespace beast = boost::beast;
+namespace http = beast::http;
+
+struct AnswerReader::Parser {
+    http::response_parser<http::string_body> parser;
+    AnswerLimits limits;
+    bool discard_body = false;
+};
+
+namespace {
+
+std::string Trim(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    return std::string(text);
+}
+
+bool IEquals(std::string_view a, std::string_view b) { return beast::iequals(a, b); }
+
+[[noreturn]] void Fail(const beast::error_code& error, const AnswerLimits& limits) {
+    if (error == http::error::header_limit)
+        throw ExchangeError("The server's answer headers exceed " +
+                            std::to_string(limits.header_bytes) + " bytes");
+    if (error == http::error::body_limit)
+        throw ExchangeError("The server's answer body exceeds " +
+                            std::to_string(limits.body_bytes) + " bytes");
+    if (error == http::error::partial_message)
+        throw ExchangeError("The server closed the connection in the middle of its answer");
+    throw ExchangeError("Malformed answer from the server: " + error.message());
+}
+
+}  // namespace
+
+namespace {
+
+std::unique_ptr<AnswerReader::Parser> MakeParser(const AnswerLimits& limits) {
+    auto parser = std::make_unique<AnswerReader::Parser>();
+    parser->limits = limits;
+    parser->parser.eager(true);
+    parser->parser.header_limit(static_cast<std::uint32_t>(limits.header_bytes));
+    // The body's cap is kept here rather than by the parser, which would apply it to a declared
+    // length as soon as the header is read: an error status with a huge body must still be
+    // reported by its status line.
+    parser->parser.body_limit(boost::none);
+    return parser;
+}
+
+}  // namespace
+
+AnswerReader::AnswerReader(AnswerLimits limits) : parser_(MakeParser(limits)) {}
+
+void AnswerReader::StartNextAnswer() {
+    parser_ = MakeParser(parser_->limits);
+    status_line_.clear();
+    body_bytes_ = 0;
+    Parse();
+}
+
+AnswerReader::~AnswerReader() = default;
+
+void AnswerReader::Feed(std::string_view bytes) {
+    pending_.append(bytes);
+    Parse();
+}
+
+void AnswerReader::Parse() {
+    auto& parser = parser_->parser;
+    while (!parser.is_done() && !pending_.empty()) {
+        const bool header_was_done = parser.is_header_done();
+        beast::error_code error;
+        const auto used = parser.put(boost::asio::buffer(pending_.data(), pending_.size()), error);
+        if (!header_was_done && parser.is_header_done()) {
+            // The header was parsed in one piece, so the buffer still starts with the status
+            // line exactly as the server sent it.
+            status_line_ = pending_.substr(0, pending_.find_first_of("\r\n"));
+        }
+        pending_.erase(0, used);
+        if (error == http::error::need_more) break;
+        if (error) Fail(error, parser_->limits);
+        if (header_was_done) body_bytes_ += used;
+        else if (parser.is_header_done()) body_bytes_ += parser.get().body().size();
+        if (body_bytes_ > parser_->limits.body_bytes) Fail(http::error::body_limit, parser_->limits);
+        if (parser_->discard_body) parser.get().body().clear();
+        if (used == 0) break;
+    }
+}
+
+void AnswerReader::FeedEndOfStream() {
+    if (ended_) return;
+    ended_ = true;
+    auto& parser = parser_->parser;
+    if (parser.is_done()) return;
+    if (!parser.is_header_done())
+        throw ExchangeError("The server closed the connection before the answer's headers were complete");
+    beast::error_code error;
+    parser.put_eof(error);
+    if (!error) return;
+    // A body sized by Content-Length that ends early is what arrived; a chunked one is broken.
+    if (error == http::error::partial_message && !parser.chunked() && parser.content_length())
+        return;
+    if (error == http::error::partial_message && parser.chunked())
+        throw ExchangeError("The server closed the connection inside a chunk of its answer");
+    Fail(error, parser_->limits);
+}
+
+void AnswerReader::ExpectBody() const {
+    const auto declared = parser_->parser.content_length();
+    if (declared && *declared > parser_->limits.body_bytes)
+        Fail(http::error::body_limit, parser_->limits);
+}
+
+void AnswerReader::DiscardBody() {
+    parser_->discard_body = true;
+    parser_->parser.get().body().clear();
+}
+
+bool AnswerReader::HeaderDone() const { return parser_->parser.is_header_done(); }
+
+bool AnswerReader::Done() const {
+    return parser_->parser.is_done() || (ended_ && parser_->parser.is_header_done());
+}
+
+int AnswerReader::Status() const { return static_cast<int>(parser_->parser.get().result_int()); }
+
+std::string AnswerReader::Header(std::string_view name) const {
+    const auto& fields = parser_->parser.get();
+    const auto found = fields.find(name);
+    return found == fields.end() ? std::string() : std::string(found->value());
+}
+
+std::vector<std::string> AnswerReader::Headers(std::string_view name) const {
+    std::vector<std::string> values;
+    for (const auto& field : parser_->parser.get())
+        if (IEquals(field.name_string(), name)) values.emplace_back(field.value());
+    return values;
+}
+
+bool AnswerReader::AsksKeepAlive() const {
+    const auto asks = [this](std::string_view name) {
+        for (const auto& value : Headers(name))
+            if (IEquals(Trim(value), "keep-alive")) return true;
+        return false;
+    };
+    return asks("Connection") || asks("Proxy-Connection");
+}
+
+bool AnswerReader::BodyRunsToEndOfStream() const {
+    const auto& parser = parser_->parser;
+    const int status = Status();
+    const bool has_body = !(status / 100 == 1 || status == 204 || status == 304);
+    return has_body && !parser.chunked() && !parser.content_length();
+}
+
+std::string AnswerReader::TakeBody() { return std::exchange(parser_->parser.get().body(), {}); }
+
+std::string AnswerReader::TakeLeftover() { return std::exchange(pending_, {}); }
+
+}  // namespace vq

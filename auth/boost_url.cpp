@@ -1,0 +1,2 @@
+// Boost.URL is compiled once, here, instead of being linked as a library.
+#include <boost/url/src.hpp>

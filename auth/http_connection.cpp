@@ -1,0 +1,135 @@
+#include "auth/http_connection.h"
+
+#include <array>
+#include <cerrno>
+#include <optional>
+
+#include <boost/asio/connect.hpp>
+#include <boost/asio/error.hpp>
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/write.hpp>
+#include <boost/beast/core/error.hpp>
+#include <boost/beast/core/tcp_stream.hpp>
+
+#include "auth/exchange_error.h"
+
+namespace vq {
+
+namespace asio = boost::asio;
+namespace beast = boost::beast;
+using tcp = asio::ip::tcp;
+
+namespace {
+
+// No local address or ephemeral port is left for the connection.
+#ifdef _WIN32
+constexpr int kAddressNotAvailable = WSAEADDRNOTAVAIL;
+#else
+constexpr int kAddressNotAvailable = EADDRNOTAVAIL;
+#endif
+
+// The socket layer's own errors that mean the local end could not be set up. The same names
+// stand for the POSIX errno values and for the WSA codes on Windows.
+bool IsLocalSocketError(const beast::error_code& error) {
+    return error == asio::error::address_in_use ||          // EADDRINUSE / WSAEADDRINUSE
+           error == asio::error::no_buffer_space ||          // ENOBUFS / WSAENOBUFS: no ports left
+           error == asio::error::address_family_not_supported ||
+           error == asio::error::no_descriptors ||           // EMFILE / WSAEMFILE
+           error == beast::error_code(kAddressNotAvailable, asio::error::get_system_category());
+}
+
+std::string Endpoint(const std::string& host_name, std::uint16_t port) {
+    return host_name + ":" + std::to_string(port);
+}
+
+}  // namespace
+
+struct HttpConnection::Impl {
+    asio::io_context context;
+    std::optional<beast::tcp_stream> stream;
+
+    // Runs the started asynchronous operation to its end; the stream's expiry, when set, ends it
+    // with beast::error::timeout.
+    void RunToCompletion() {
+        context.restart();
+        context.run();
+    }
+};
+
+HttpConnection::HttpConnection(std::chrono::milliseconds timeout)
+    : impl_(std::make_unique<Impl>()), timeout_(timeout) {}
+
+HttpConnection::~HttpConnection() { Close(); }
+
+bool HttpConnection::IsOpen() const { return impl_->stream && impl_->stream->socket().is_open(); }
+
+bool HttpConnection::IsOpenTo(const std::string& host_name, std::uint16_t port) const {
+    return IsOpen() && host_name == host_name_ && port == port_;
+}
+
+void HttpConnection::Open(const std::string& host_name, std::uint16_t port) {
+    Close();
+    beast::error_code error;
+    tcp::resolver resolver(impl_->context);
+    const auto endpoints = resolver.resolve(host_name, std::to_string(port), error);
+    if (error)
+        throw ExchangeError("Cannot resolve the host name \"" + host_name + "\": " + error.message());
+
+    impl_->stream.emplace(impl_->context);
+    impl_->stream->expires_never();
+    impl_->stream->async_connect(endpoints, [&error](const beast::error_code& e, const tcp::endpoint&) {
+        error = e;
+    });
+    impl_->RunToCompletion();
+    if (error) {
+        impl_->stream.reset();
+        throw ExchangeError("Cannot connect to " + Endpoint(host_name, port) + ": " + error.message(),
+                            IsLocalSocketError(error) ? ExchangeError::Kind::LocalSocketFailure
+                                                      : ExchangeError::Kind::Other);
+    }
+    // Requests are written whole; there is nothing to gain from Nagle's delay.
+    impl_->stream->socket().set_option(tcp::no_delay(true), error);
+    host_name_ = host_name;
+    port_ = port;
+}
+
+void HttpConnection::Write(std::string_view head, std::string_view body) {
+    const std::array<asio::const_buffer, 2> buffers{asio::buffer(head.data(), head.size()),
+                                                    asio::buffer(body.data(), body.size())};
+    beast::error_code error;
+    impl_->stream->expires_after(timeout_);
+    asio::async_write(*impl_->stream, buffers,
+                      [&error](const beast::error_code& e, std::size_t) { error = e; });
+    impl_->RunToCompletion();
+    if (error == beast::error::timeout)
+        throw ExchangeError("Write timed out after " + std::to_string(timeout_.count()) + " ms");
+    if (error) throw ExchangeError("Cannot send the request: " + error.message());
+}
+
+std::size_t HttpConnection::ReadSome(char* buffer, std::size_t size) {
+    beast::error_code error;
+    std::size_t received = 0;
+    impl_->stream->expires_after(timeout_);
+    impl_->stream->async_read_some(asio::buffer(buffer, size),
+                                   [&](const beast::error_code& e, std::size_t n) {
+                                       error = e;
+                                       received = n;
+                                   });
+    impl_->RunToCompletion();
+    if (error == asio::error::eof) return 0;
+    if (error == beast::error::timeout)
+        throw ExchangeError("Read timed out after " + std::to_string(timeout_.count()) + " ms");
+    if (error) throw ExchangeError("Connection to the server lost: " + error.message());
+    return received;
+}
+
+void HttpConnection::Close() noexcept {
+    if (!impl_->stream) return;
+    beast::error_code ignored;
+    impl_->stream->socket().shutdown(tcp::socket::shutdown_both, ignored);
+    impl_->stream->socket().close(ignored);
+    impl_->stream.reset();
+}
+
+}  // namespace vq

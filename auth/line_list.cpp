@@ -1,0 +1,47 @@
+#include "auth/line_list.h"
+
+#include "formats/utf8.h"
+
+namespace vq {
+
+void LineList::Delete(std::size_t index) {
+    if (index < lines_.size()) lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+void LineList::SetText(std::u16string_view text) {
+    lines_.clear();
+    const auto nul = text.find(u'\0');
+    if (nul != std::u16string_view::npos) text = text.substr(0, nul);
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const auto end = text.find_first_of(u"\r\n", start);
+        if (end == std::u16string_view::npos) {
+            lines_.emplace_back(text.substr(start));
+            break;
+        }
+        lines_.emplace_back(text.substr(start, end - start));
+        const bool crlf = text[end] == u'\r' && end + 1 < text.size() && text[end + 1] == u'\n';
+        start = end + (crlf ? 2 : 1);
+    }
+}
+
+std::u16string LineList::Text() const {
+    std::u16string text;
+    for (const auto& line : lines_) text.append(line).append(u"\r\n");
+    return text;
+}
+
+void LineList::LoadFromBytes(std::string_view bytes, const AnsiCodePage& code_page) {
+    // The text ends at the first NUL byte; cutting before decoding spares decoding the rest.
+    const auto nul = bytes.find('\0');
+    if (nul != std::string_view::npos) bytes = bytes.substr(0, nul);
+    SetText(code_page.Decode(bytes));
+}
+
+std::string AccountText(const LineList& lines) { return Utf16ToUtf8(lines.Text()); }
+
+std::u16string ErrorText(const LineList& lines, const AnsiCodePage& code_page) {
+    return Utf8ToUtf16(code_page.Encode(lines.Text()));
+}
+
+}  // namespace vq

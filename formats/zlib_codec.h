@@ -1,0 +1,41 @@
+#pragma once
+// Compression and inflation through zlib in its own wrapper format (RFC 1950: a 2-byte header,
+// the raw deflate stream, an Adler-32 trailer). The ZIP archive keeps only the raw deflate
+// stream; it strips and re-adds the wrapper itself.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "formats/errors.h"
+
+namespace vq {
+
+// A failure reported by zlib. The message names the operation and zlib's reason.
+class EZlibError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+class ECompressionError : public EZlibError {
+public:
+    using EZlibError::EZlibError;
+};
+
+class EDecompressionError : public EZlibError {
+public:
+    using EZlibError::EZlibError;
+};
+
+// Deflates bytes at zlib's default level (32 KiB window, memory level 8, default strategy) and
+// returns the whole zlib-format stream. Raises ECompressionError.
+std::string ZlibCompress(std::string_view bytes);
+
+// Inflates zlib-format input and returns what came out, stopping at whichever comes first:
+// max_output bytes out, the end of the stream, or the end of the input (a stream cut short is
+// not an error here; the caller sees the short result). The output grows only as inflate fills
+// it, so a large max_output does not by itself allocate anything. Raises EDecompressionError
+// for damaged data.
+std::string ZlibDecompress(std::string_view input, std::uint64_t max_output);
+
+}  // namespace vq

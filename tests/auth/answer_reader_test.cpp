@@ -1,0 +1,124 @@
+#include "auth/answer_reader.h"
+
+#include <gtest/gtest.h>
+
+#include "auth/exchange_error.h"
+
+namespace vq {
+namespace {
+
+struct Read {
+    std::string status_line;
+    int status = 0;
+    std::string body;
+    bool keep_alive = false;
+    bool to_end_of_stream = false;
+};
+
+// Feeds the bytes in pieces of the given size, then (optionally) the end of the stream.
+Read ReadAnswer(std::string_view bytes, std::size_t piece, bool close_after,
+                AnswerLimits limits = {}) {
+    AnswerReader reader(limits);
+    for (std::size_t at = 0; at < bytes.size() && !reader.Done(); at += piece)
+        reader.Feed(bytes.substr(at, piece));
+    if (close_after) reader.FeedEndOfStream();
+    EXPECT_TRUE(reader.Done());
+    return {reader.StatusLine(), reader.Status(), reader.TakeBody(), reader.AsksKeepAlive(),
+            reader.BodyRunsToEndOfStream()};
+}
+
+TEST(AnswerReader, ReadsEveryKindOfBodyWhateverThePieces) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool close_after;
+        std::string body;
+    };
+    const std::vector<Case> cases = {
+        {"content-length", "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello", false, "hello"},
+        {"chunked", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n6\r\n world\r\n0\r\n\r\n", false, "hello world"},
+        {"chunked in any case", "HTTP/1.1 200 OK\r\nTransfer-Encoding: CHUNKED\r\n\r\n2\r\nok\r\n0\r\n\r\n", false, "ok"},
+        {"until the server closes", "HTTP/1.0 200 OK\r\n\r\nserver_need_auth_data\r\n", true, "server_need_auth_data\r\n"},
+        {"content-length cut short keeps what arrived", "HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\npartial", true, "partial"},
+        {"204 has no body", "HTTP/1.1 204 No Content\r\n\r\n", false, ""},
+        {"a NUL byte in the body", std::string("HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\na\0b", 41), false, std::string("a\0b", 3)},
+    };
+    for (const auto& c : cases) {
+        for (const std::size_t piece : {std::size_t{1}, std::size_t{7}, c.bytes.size()}) {
+            SCOPED_TRACE(std::string(c.name) + ", pieces of " + std::to_string(piece));
+            EXPECT_EQ(ReadAnswer(c.bytes, piece, c.close_after).body, c.body);
+        }
+    }
+}
+
+TEST(AnswerReader, KeepsTheStatusLineAsReceivedAndTheKeepAliveWish) {
+    const auto read = ReadAnswer(
+        "HTTP/1.1 404 Not Found\r\nConnection:  Keep-Alive \r\nContent-Length: 0\r\n\r\n", 3, false);
+    EXPECT_EQ(read.status_line, "HTTP/1.1 404 Not Found");
+    EXPECT_EQ(read.status, 404);
+    EXPECT_TRUE(read.keep_alive);
+    EXPECT_FALSE(read.to_end_of_stream);
+
+    EXPECT_TRUE(ReadAnswer("HTTP/1.0 200 OK\r\nProxy-Connection: keep-alive\r\nContent-Length: 0\r\n\r\n", 100, false).keep_alive);
+    EXPECT_FALSE(ReadAnswer("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n", 100, false).keep_alive);
+    EXPECT_FALSE(ReadAnswer("HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: 0\r\n\r\n", 100, false).keep_alive);
+    EXPECT_TRUE(ReadAnswer("HTTP/1.0 200 OK\r\n\r\nx", 100, true).to_end_of_stream);
+}
+
+TEST(AnswerReader, InterimAnswerIsFollowedByTheRealOne) {
+    AnswerReader reader;
+    reader.Feed("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok");
+    ASSERT_TRUE(reader.HeaderDone());
+    EXPECT_EQ(reader.Status(), 100);
+    reader.StartNextAnswer();
+    ASSERT_TRUE(reader.Done());
+    EXPECT_EQ(reader.StatusLine(), "HTTP/1.1 200 OK");
+    EXPECT_EQ(reader.TakeBody(), "ok");
+}
+
+TEST(AnswerReader, BytesPastTheAnswerAreLeftForTheNextOne) {
+    AnswerReader reader;
+    reader.Feed("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nokHTTP/1.1");
+    EXPECT_TRUE(reader.Done());
+    EXPECT_EQ(reader.TakeBody(), "ok");
+    EXPECT_EQ(reader.TakeLeftover(), "HTTP/1.1");
+}
+
+TEST(AnswerReader, BrokenOrOversizedAnswersFailWithAText) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool close_after;
+        std::string text_part;
+    };
+    AnswerLimits small;
+    small.header_bytes = 1024;
+    small.body_bytes = 64;
+    const std::vector<Case> cases = {
+        {"garbage status line", "HTTP/1.1 abc\r\n\r\n", false, "Malformed answer"},
+        {"not HTTP at all", "server_status_ok\r\n\r\n", false, "Malformed answer"},
+        {"malformed chunk size", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n", false, "Malformed answer"},
+        {"closed inside the headers", "HTTP/1.1 200 OK\r\nContent-Le", true, "before the answer's headers were complete"},
+        {"closed inside a chunk", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n10\r\nabc", true, "inside a chunk"},
+        {"headers beyond the cap", "HTTP/1.1 200 OK\r\nX: " + std::string(2000, 'a') + "\r\n\r\n", false, "headers exceed 1024 bytes"},
+        {"declared body beyond the cap", "HTTP/1.1 200 OK\r\nContent-Length: 65\r\n\r\n", false, "body exceeds 64 bytes"},
+        {"chunked body beyond the cap", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n40\r\n" + std::string(64, 'x') + "\r\n1\r\ny\r\n0\r\n\r\n", false, "body exceeds 64 bytes"},
+        {"body to the end beyond the cap", "HTTP/1.0 200 OK\r\n\r\n" + std::string(65, 'x'), true, "body exceeds 64 bytes"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        try {
+            AnswerReader reader(small);
+            reader.Feed(c.bytes);
+            if (reader.HeaderDone()) reader.ExpectBody();
+            if (c.close_after) reader.FeedEndOfStream();
+            ADD_FAILURE() << "no failure";
+        } catch (const ExchangeError& failure) {
+            EXPECT_NE(std::string(failure.what()).find(c.text_part), std::string::npos) << failure.what();
+            EXPECT_FALSE(failure.IsLocalSocketFailure());
+        }
+    }
+}
+
+}  // namespace
+}  // namespace vq
