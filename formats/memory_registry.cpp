@@ -10,7 +10,7 @@
 namespace vq {
 
 struct MemoryRegistry::KeyData {
-    // Values in the order they were first stored, which is the order Windows lists them in.
+    // Values in the order they were first stored, as Windows usually lists them.
     std::vector<std::pair<std::u16string, RegistryValue>> values;
 
     auto Find(std::u16string_view name) {

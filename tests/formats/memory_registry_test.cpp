@@ -46,14 +46,13 @@ TEST(MemoryRegistry, ReadOnlyKeysAndDeniedWritesBehaveAsOnWindows) {
     EXPECT_NE(registry.OpenKey(root, u"SYSTEM\\Params", false, false), nullptr);
 }
 
-TEST(PlatformRegistry, OpensSomethingOnlyOnWindows) {
-#ifdef _WIN32
-    GTEST_SKIP() << "the Windows registry has its own test";
-#else
+#ifndef _WIN32
+// (The Windows registry has a test of its own.)
+TEST(PlatformRegistry, HasNoKeysWithoutWindows) {
     EXPECT_EQ(PlatformRegistry().OpenKey(RegistryRoot::CurrentUser, u"Software", true, true),
               nullptr);
-#endif
 }
+#endif
 
 }  // namespace
 }  // namespace vq

@@ -58,6 +58,29 @@ TEST(ReadStringFromStream, MarkSelectsUtf16OtherwiseAnsi) {
     }
 }
 
+// A memory stream that fails the test when asked for more bytes than it still holds: the reader
+// allocates what it asks for, so a forged length must never reach Read. (The 4-byte length field
+// itself is read whole and may meet the end.)
+class BoundedStream final : public ByteStream {
+public:
+    explicit BoundedStream(std::string bytes) : inner_(std::move(bytes)) {}
+    std::size_t Read(void* buffer, std::size_t count) override {
+        if (count > 4) {
+            EXPECT_LE(count, inner_.Remaining()) << "read request beyond the stream";
+        }
+        return inner_.Read(buffer, count);
+    }
+    std::size_t Write(const void* buffer, std::size_t count) override {
+        return inner_.Write(buffer, count);
+    }
+    std::uint64_t Position() const override { return inner_.Position(); }
+    void SetPosition(std::uint64_t position) override { inner_.SetPosition(position); }
+    std::uint64_t Size() const override { return inner_.Size(); }
+
+private:
+    MemoryStream inner_;
+};
+
 TEST(ReadStringFromStream, TruncatedOrForgedRecordRaisesReadError) {
     struct Case {
         const char* name;
@@ -66,13 +89,14 @@ TEST(ReadStringFromStream, TruncatedOrForgedRecordRaisesReadError) {
     const Case cases[] = {
         {"empty stream", ""},
         {"length cut short", "\x02\0"s},
+        {"text cut short by one byte", "\x04\0\0\0\xFF\xFE" "a"s},
         {"text cut short", "\x06\0\0\0\xFF\xFE" "a\0b"s},
         {"length of 4 GiB", "\xFF\xFF\xFF\xFF\xFF\xFE" "a\0"s},
         {"length of 2 GiB", "\x00\x00\x00\x80\xFF\xFE" "a\0"s},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        MemoryStream stream(c.bytes);
+        BoundedStream stream(c.bytes);
         std::u16string read;
         try {
             ReadStringFromStream(stream, read);

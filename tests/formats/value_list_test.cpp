@@ -481,6 +481,8 @@ TEST_F(ValueListTest, StreamKeepsRepeatedNamesAndLookupFindsTheLater) {
     EXPECT_EQ(list.GetItem(u"k"), u"3");
     EXPECT_EQ(list.Add(u"k", u"4"), -1);
     EXPECT_EQ(PairsOf(list), (Pairs{{u"k", u"1"}, {u"Имя", u"2"}, {u"K", u"4"}}));
+    list.Delete(u"имя");  // the name index is rebuilt from the entries
+    EXPECT_EQ(list.IndexOfName(u"k"), 1);
 }
 
 TEST_F(ValueListTest, HostileStreamNeitherOverAllocatesNorLoops) {

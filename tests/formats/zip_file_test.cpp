@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <filesystem>
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -214,6 +216,20 @@ TEST_F(ZipFileTest, EntriesRoundTripThroughAStream) {
     }
     EXPECT_EQ(loaded.GetEndOfCentralDirectory().TotalNumberOfEntries, entries.size());
     EXPECT_EQ(Save(loaded), stream.Bytes());
+}
+
+TEST_F(ZipFileTest, FilesRoundTripAndFileErrorsComeFromTheFileLayer) {
+    const auto file = std::filesystem::temp_directory_path() /
+                      ("vq-zip-file-test-" + std::to_string(std::random_device{}()) + ".zip");
+    TZipFile zip = WorkerArchive(kIniText);
+    zip.SaveToFile(file);
+    TZipFile loaded;
+    loaded.LoadFromFile(file);
+    std::filesystem::remove(file);
+    ASSERT_EQ(loaded.GetCount(), 1);
+    EXPECT_EQ(loaded.GetUncompressed(0), kIniText);
+    EXPECT_THROW(loaded.LoadFromFile(file), EFOpenError);
+    EXPECT_THROW(zip.SaveToFile(file / "no such folder" / "x.zip"), EFCreateError);
 }
 
 TEST_F(ZipFileTest, SavingTwiceGivesTheSameBytes) {

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# The Windows vq-probe.exe, under Wine, makes the same first contact with the PHP reference
+# access server as the native one. Prints PASS/FAIL lines.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+source "$root/scripts/wine-env"
+export LANG=C.UTF-8  # Wine reads the arguments' Cyrillic through the locale
+probe="$root/build/windows/tools/vq-probe/vq-probe.exe"
+
+work=$(mktemp -d)
+trap 'kill "$server" 2>/dev/null; wait "$server" 2>/dev/null; rm -rf "$work"' EXIT
+mkdir -p "$work/sessions"
+cp "$root/tools/access-server/accounts.ini" "$work/accounts.ini"
+port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+VQ_ACCOUNTS_FILE="$work/accounts.ini" php -d "session.save_path=$work/sessions" \
+  -S "127.0.0.1:$port" -t "$root/tools/access-server" 2>"$work/server.log" &
+server=$!
+base="http://127.0.0.1:$port/"
+for _ in $(seq 100); do
+  curl_like=$(python3 - "$port" <<'PY' 2>/dev/null
+import socket, sys
+s = socket.create_connection(("127.0.0.1", int(sys.argv[1])), timeout=1)
+print("up")
+PY
+)
+  [[ "$curl_like" == up ]] && break
+  sleep 0.1
+done
+
+check() {
+  local name=$1 expected=$2 actual=$3
+  if [[ "$actual" == "$expected" ]]; then
+    echo "PASS $name"
+  else
+    echo "FAIL $name"
+    echo "  expected: $(printf %q "$expected")"
+    echo "  actual:   $(printf %q "$actual")"
+  fi
+}
+
+run_probe() { wine "$probe" "$@" 2>&1 | tr -d '\r'; }
+
+check "GET is answered server_need_auth_data" $'server_need_auth_data\n--' "$(run_probe "$base")"
+
+post=$(run_probe --fields --set 'username=TEST\demo' --set 'groups=TEST\Staff' \
+  --set 'dname=Демо Пользователь' "$base")
+check "POST is answered server_status_ok" "server_status_ok" "$(head -n 1 <<<"$post")"
+check "account fields are decoded to UTF-8" "dname=Демо Пользователь" \
+  "$(grep -x 'dname=Демо Пользователь' <<<"$post")"
+check "the answer ends with its separator" "--" "$(tail -n 1 <<<"$post")"
+
+check "an unknown user is refused" $'server_auth_failed\n--' \
+  "$(run_probe --set 'username=TEST\nobody' "$base")"
+
+run_probe "${base}missing/" >"$work/missing.out"
+check "a missing script is an error with status 1" "error: HTTP/1.0 404 Not Found" "$(cat "$work/missing.out")"
+wine "$probe" "${base}missing/" >/dev/null 2>&1
+check "exit status of a failed exchange" "1" "$?"
+
+native=$("$root/build/native/tools/vq-probe/vq-probe" --fields --set 'username=TEST\demo' "$base" 2>&1)
+windows=$(run_probe --fields --set 'username=TEST\demo' "$base")
+check "Windows and native probes print the same" "$native" "$windows"
