@@ -49,7 +49,7 @@ TargetUrl FromParsed(const urls::url_view& url, std::string_view original) {
     }
     target.path = url.encoded_path().empty() ? std::string("/") : std::string(url.encoded_path());
     target.target = target.path;
-    if (url.has_query()) target.target += "?" + std::string(url.encoded_query());
+    if (url.has_query()) target.target.append("?").append(url.encoded_query());
     return target;
 }
 

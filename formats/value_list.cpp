@@ -2,16 +2,15 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "formats/errors.h"
 #include "formats/string_stream.h"
 #include "formats/upper_case.h"
 #include "formats/url_encoding.h"
 #include "formats/utf8.h"
-
-#pragma push_macro("GetObject")
-#undef GetObject
 
 namespace vq {
 
@@ -75,9 +74,14 @@ void TValueList::CheckIndex(int index) const {
 }
 
 void TValueList::Append(std::u16string name, std::u16string value) {
-    // Appending never moves other entries, so a valid index only gains this name.
-    if (index_valid_) index_.insert_or_assign(UpperCase(name), GetCount());
     entries_.push_back(Entry{std::move(name), TValueListString{std::move(value), nullptr, nullptr}});
+    // Appending moves no other entry, so a valid index only gains this name (the later of two
+    // equal names wins). Should that fail, the index is rebuilt on the next lookup.
+    if (index_valid_) {
+        index_valid_ = false;
+        index_.insert_or_assign(UpperCase(entries_.back().name), GetCount() - 1);
+        index_valid_ = true;
+    }
 }
 
 int TValueList::Add(std::u16string_view name, std::u16string_view value) {
@@ -91,8 +95,9 @@ int TValueList::Add(std::u16string_view name, std::u16string_view value) {
     }
     ValueChanging(name, value, u"");
     Append(std::u16string(name), std::u16string(value));
+    const int added = GetCount() - 1;
     Changed();
-    return GetCount() - 1;
+    return added;
 }
 
 void TValueList::SetItem(std::u16string_view name, std::u16string_view value) { Add(name, value); }
@@ -162,13 +167,15 @@ TValueList* TValueList::GetSubItem(std::u16string_view name) const {
     return index < 0 ? nullptr : entries_[index].data.SubItem.get();
 }
 
+int TValueList::IndexOrAdd(std::u16string_view name) {
+    if (const int index = IndexOfName(name); index >= 0) return index;
+    Add(name, u"");
+    return IndexOfName(name);  // still -1 for an empty name
+}
+
 void TValueList::SetSubItem(std::u16string_view name, std::unique_ptr<TValueList> sub_item) {
-    int index = IndexOfName(name);
-    if (index < 0) {
-        Add(name, u"");
-        index = IndexOfName(name);
-        if (index < 0) return;  // an empty name: nothing to attach it to
-    }
+    const int index = IndexOrAdd(name);
+    if (index < 0) return;
     // Swapped out before the old one is freed, for the same reason as in Delete.
     std::swap(entries_[index].data.SubItem, sub_item);
 }
@@ -179,13 +186,8 @@ void* TValueList::GetObject(std::u16string_view name) const {
 }
 
 void TValueList::SetObject(std::u16string_view name, void* object) {
-    int index = IndexOfName(name);
-    if (index < 0) {
-        Add(name, u"");
-        index = IndexOfName(name);
-        if (index < 0) return;
-    }
-    entries_[index].data._Object = object;
+    const int index = IndexOrAdd(name);
+    if (index >= 0) entries_[index].data._Object = object;
 }
 
 void TValueList::AddValuesFrom(const TValueList& source) {
@@ -230,6 +232,7 @@ void TValueList::SetURLEncodedINI(std::string_view text, TextCoding coding) {
         // page shows it, the value is escaped UTF-8 and decodes from the bytes.
         const std::string ansi = code_page_.Encode(line);
         const auto equals = ansi.find('=');
+        if (equals == std::string::npos) continue;  // a code page that dropped it
         const std::u16string name = code_page_.Decode(std::string_view(ansi).substr(0, equals));
         const std::u16string value =
             Utf8ToUtf16(URLDecode(std::string_view(ansi).substr(equals + 1)));
@@ -339,5 +342,3 @@ void TValueList::ValueChanging(std::u16string_view name, std::u16string_view new
 }
 
 }  // namespace vq
-
-#pragma pop_macro("GetObject")

@@ -21,7 +21,8 @@
 #include "formats/byte_stream.h"
 #include "formats/registry.h"
 
-// <windows.h> defines GetObject as a macro; keep it away from the member of that name here.
+// <windows.h> defines GetObject as a macro (GetObjectW); the member keeps its own name here, and a
+// Windows file that calls it undefines the macro first.
 #pragma push_macro("GetObject")
 #undef GetObject
 
@@ -126,6 +127,8 @@ private:
     };
 
     void CheckIndex(int index) const;
+    // The index of name, adding it with an empty value if absent; -1 for an empty name.
+    int IndexOrAdd(std::u16string_view name);
     void Append(std::u16string name, std::u16string value);
     void Changed();
 

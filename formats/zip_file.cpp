@@ -354,7 +354,8 @@ void TZipFile::LoadFromFile(const std::filesystem::path& filename) {
 
 LocalDateTime TZipFile::GetDateTime(int i) const {
     CheckIndex(i);
-    return DosDateTimeToDateTime(Files[static_cast<std::size_t>(i)].CommonFileHeader.LastModFileTimeDate);
+    const TLocalFile& local = Files[static_cast<std::size_t>(i)];
+    return DosDateTimeToDateTime(local.CommonFileHeader.LastModFileTimeDate);
 }
 
 void TZipFile::SetDateTime(int i, const LocalDateTime& Value) {

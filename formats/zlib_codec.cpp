@@ -112,7 +112,8 @@ std::string ZlibDecompress(std::string_view input, std::uint64_t max_output) {
         const int code = inflate(&stream, Z_NO_FLUSH);
         produced += room - stream.avail_out;
         if (code == Z_STREAM_END || code == Z_BUF_ERROR) break;  // ended, or no progress left
-        if (code != Z_OK) throw EDecompressionError(ZlibMessage("Decompression error", code, stream));
+        if (code != Z_OK)
+            throw EDecompressionError(ZlibMessage("Decompression error", code, stream));
         if (produced == max_output) break;
     }
     output.resize(static_cast<std::size_t>(produced));

@@ -13,9 +13,6 @@
 #include "formats/errors.h"
 #include "formats/memory_registry.h"
 
-// <windows.h> may have come in through the test framework on Windows.
-#undef GetObject
-
 namespace vq {
 namespace {
 

@@ -33,7 +33,8 @@ struct Archive {
 
 const std::string kIniText =
     "username=CORP%5Civanov\r\n"
-    "groups=Domain%20Users%2CVPN%20Users%2C%D0%91%D1%83%D1%85%D0%B3%D0%B0%D0%BB%D1%82%D0%B5%D1%80%D0%B8%D1%8F\r\n"
+    "groups=Domain%20Users%2CVPN%20Users%2C"
+    "%D0%91%D1%83%D1%85%D0%B3%D0%B0%D0%BB%D1%82%D0%B5%D1%80%D0%B8%D1%8F\r\n"
     "dname=%D0%98%D0%B2%D0%B0%D0%BD%D0%BE%D0%B2%20%D0%98.%D0%98.\r\n";
 
 std::string BinaryBytes(std::size_t size) {
@@ -177,7 +178,8 @@ TEST_F(ZipInteropTest, WeReadArchivesWrittenByPython) {
     for (std::size_t i = 0; i < several.entries.size(); ++i) {
         const fs::path data_file = folder_ / ("data" + std::to_string(i));
         WriteFileBytes(data_file, several.entries[i].data);
-        arguments += " " + ShellQuote(several.entries[i].name) + " " + ShellQuote(data_file.string());
+        arguments +=
+            " " + ShellQuote(several.entries[i].name) + " " + ShellQuote(data_file.string());
     }
     const std::string script =
         "import sys, zipfile\n"
@@ -188,8 +190,8 @@ TEST_F(ZipInteropTest, WeReadArchivesWrittenByPython) {
         "        z.writestr(info, open(path, 'rb').read())\n"
         "    z.comment = b'written by python'\n";
     const fs::path file = folder_ / "python.zip";
-    const auto written =
-        RunCommand("python3 -c " + ShellQuote(script) + " " + ShellQuote(file.string()) + arguments);
+    const auto written = RunCommand("python3 -c " + ShellQuote(script) + " " +
+                                    ShellQuote(file.string()) + arguments);
     ASSERT_EQ(written.exit_code, 0);
 
     TZipFile zip;
