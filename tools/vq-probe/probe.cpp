@@ -30,8 +30,7 @@ long ParseCount(const std::u16string& text) {
     return value;
 }
 
-// Leading and trailing blanks and control characters are not part of the first line's keyword
-// when the server asks again for credentials after a POST; elsewhere keywords match exactly.
+// Keywords match the answer's first line exactly, letter case and blanks included.
 bool IsKeyword(const LineList& lines, std::u16string_view keyword) {
     return !lines.Empty() && lines[0] == keyword;
 }
