@@ -78,6 +78,7 @@ void HttpClient::SendAndReadHeader(Method method, const TargetUrl& url, std::str
     const std::string head_bytes = FormatRequestHead(head);
     const std::string_view sent_body = method == Method::Post ? body : std::string_view();
 
+    if (settings_.on_request) settings_.on_request(head_bytes);
     try {
         connection_.Write(head_bytes, sent_body);
         if (!leftover_.empty()) reader.Feed(std::exchange(leftover_, {}));

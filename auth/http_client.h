@@ -4,6 +4,7 @@
 // access server has always received exactly this from the workstation client.
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,8 @@ struct HttpClientSettings {
     // 14 are followed and the 15th ends the exchange with an empty answer.
     int redirect_answer_limit = 15;
     AnswerLimits limits;
+    // Told the head of every request as it is sent (the administrator's trace); may be empty.
+    std::function<void(std::string_view head)> on_request;
 };
 
 class HttpClient {

@@ -6,9 +6,9 @@
 
 namespace vq {
 
-ServerExchange::ServerExchange(HttpClient& client, const AnsiCodePage& code_page,
+ServerExchange::ServerExchange(HttpClientSettings settings, const AnsiCodePage& code_page,
                                const LocalClock& clock)
-    : client_(client), code_page_(code_page), clock_(clock) {}
+    : client_(std::move(settings)), code_page_(code_page), clock_(clock) {}
 
 std::string ScriptUrl(std::u16string_view base_url) {
     return Utf16ToUtf8(base_url).append(wire::kScriptName);

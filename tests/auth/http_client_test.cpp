@@ -46,9 +46,8 @@ TEST(HttpClient, GetThenPostThenGetOnOneKeptConnection) {
         Answer("HTTP/1.1 200 OK", "server_status_ok\r\nbalans=10\r\n", keep),
         Answer("HTTP/1.1 200 OK", "server_status_ok\r\n", keep),
     })});
-    HttpClient client(QuickSettings());
     const FixedLocalClock clock({2015, 5, 15, 14, 30, 22, 123});
-    ServerExchange exchange(client, Latin1CodePage(), clock);
+    ServerExchange exchange(QuickSettings(), Latin1CodePage(), clock);
     const std::string base_url = server.BaseUrl();
     const std::u16string base(base_url.begin(), base_url.end());
     std::string answer;

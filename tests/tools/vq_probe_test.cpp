@@ -1,27 +1,19 @@
 // vq-probe as a black box: the bytes it puts on the wire (against the scripted loopback server)
 // and a first contact with the PHP reference access server.
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
-#include <filesystem>
 #include <regex>
-#include <thread>
 
 #include <gtest/gtest.h>
 
 #include "formats/byte_stream.h"
 #include "formats/zip_file.h"
+#include "tests/support/access_server.h"
 #include "tests/support/loopback_server.h"
 #include "tests/support/run_command.h"
 
 namespace vq {
 namespace {
 
-using namespace std::chrono_literals;
-namespace fs = std::filesystem;
 
 test::CommandResult Probe(const std::string& arguments) {
     return test::RunCommand(std::string(VQ_PROBE_PATH) + " " + arguments + " 2>&1");
@@ -115,53 +107,8 @@ TEST(VqProbe, FailuresGoToStandardErrorWithStatusOne) {
     EXPECT_NE(help.output.find("--set NAME=VALUE"), std::string::npos);
 }
 
-// The PHP reference access server on a loopback port, with its own accounts file and session
-// folder, for as long as the object lives.
-class AccessServer {
-public:
-    AccessServer() {
-        folder_ = fs::temp_directory_path() / ("vq-access-" + std::to_string(::getpid()));
-        fs::create_directories(folder_ / "sessions");
-        accounts_ = folder_ / "accounts.ini";
-        fs::copy_file(fs::path(VQ_SOURCE_DIR) / "tools/access-server/accounts.ini", accounts_,
-                      fs::copy_options::overwrite_existing);
-        {
-            test::LoopbackServer free_port({});
-            port_ = free_port.Port();
-        }
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::setenv("VQ_ACCOUNTS_FILE", accounts_.c_str(), 1);
-            const std::string listen = "127.0.0.1:" + std::to_string(port_);
-            const std::string sessions = "session.save_path=" + (folder_ / "sessions").string();
-            const std::string root = std::string(VQ_SOURCE_DIR) + "/tools/access-server";
-            const std::string log = (folder_ / "server.log").string();
-            std::freopen(log.c_str(), "w", stderr);
-            std::freopen("/dev/null", "w", stdout);
-            ::execlp("php", "php", "-d", sessions.c_str(), "-S", listen.c_str(), "-t", root.c_str(),
-                     static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        // Ready when the first request is answered.
-        for (int i = 0; i < 100 && Probe(BaseUrl()).exit_code != 0; ++i) std::this_thread::sleep_for(50ms);
-    }
-    ~AccessServer() {
-        ::kill(pid_, SIGTERM);
-        ::waitpid(pid_, nullptr, 0);
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
-    }
-    std::string BaseUrl() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
-    const fs::path& AccountsFile() const { return accounts_; }
-
-private:
-    fs::path folder_, accounts_;
-    std::uint16_t port_ = 0;
-    pid_t pid_ = -1;
-};
-
 TEST(VqProbe, FirstContactWithTheReferenceServer) {
-    AccessServer server;
+    test::AccessServer server;
     const auto first = Probe(server.BaseUrl());
     EXPECT_EQ(first.exit_code, 0);
     EXPECT_EQ(first.output, "server_need_auth_data\n--\n");

@@ -12,6 +12,7 @@
 #include "formats/utf8.h"
 #include "formats/value_list.h"
 #include "formats/zip_file.h"
+#include "tools/vq-probe/loop_mode.h"
 
 namespace vq::probe {
 
@@ -19,14 +20,15 @@ namespace {
 
 std::string Utf8(std::u16string_view text) { return Utf16ToUtf8(text); }
 
-long ParseCount(const std::u16string& text) {
-    if (text.empty() || text.size() > 9) throw std::invalid_argument("--repeat needs a number from 1 to 999999999");
+long ParseCount(const std::u16string& option, const std::u16string& text) {
+    const std::string mistake = Utf8(option) + " needs a number from 1 to 999999999";
+    if (text.empty() || text.size() > 9) throw std::invalid_argument(mistake);
     long value = 0;
     for (const char16_t c : text) {
-        if (c < u'0' || c > u'9') throw std::invalid_argument("--repeat needs a number from 1 to 999999999");
+        if (c < u'0' || c > u'9') throw std::invalid_argument(mistake);
         value = value * 10 + (c - u'0');
     }
-    if (value < 1) throw std::invalid_argument("--repeat needs a number from 1 to 999999999");
+    if (value < 1) throw std::invalid_argument(mistake);
     return value;
 }
 
@@ -35,10 +37,26 @@ bool IsKeyword(const LineList& lines, std::u16string_view keyword) {
     return !lines.Empty() && lines[0] == keyword;
 }
 
+std::function<void(std::string_view)> TraceTo(std::ostream& err) {
+    return [&err](std::string_view head) {
+        // Each line of the head, marked as going out; the empty line that ends it is left out.
+        std::size_t start = 0;
+        while (start < head.size()) {
+            const auto end = head.find("\r\n", start);
+            if (end == start || end == std::string_view::npos) break;
+            err << "> " << head.substr(start, end - start) << '\n';
+            start = end + 2;
+        }
+        err << std::flush;
+    };
+}
+
 }  // namespace
 
 std::string UsageText() {
-    return "Usage: vq-probe [--set NAME=VALUE]... [--repeat N] [--fields] BASE_URL\n"
+    return "Usage: vq-probe [--set NAME=VALUE]... [--repeat N] [--fields] [--trace] BASE_URL\n"
+           "       vq-probe --loop [--user SAM] [--display NAME] [--group LINE]... [--passes N]\n"
+           "                [--trace] BASE_URL\n"
            "\n"
            "Talks to an access server's kvr.php exactly as the workstation client does, and\n"
            "prints its answers.\n"
@@ -54,15 +72,24 @@ std::string UsageText() {
            "                    kept-alive connection carry over (default 1)\n"
            "  --fields          after an answer \"server_status_ok\", also prints the account\n"
            "                    fields as NAME=VALUE, decoded, in UTF-8\n"
+           "  --trace           prints the head of every request sent on standard error\n"
            "  --help            shows this text\n"
            "\n"
            "After each exchange the answer's lines are printed, then a line \"--\". A failed\n"
            "exchange prints \"error: \" and the reason on standard error; the exit status is then 1.\n"
            "\n"
-           "Example, a first contact:\n"
+           "--loop runs the client's real authorization worker, with its pauses of 30 seconds\n"
+           "and more, and prints one line per message it sends to the window: milliseconds since\n"
+           "the start, the message and its payload. The server's request for credentials is\n"
+           "answered with --user (the SAM name, DOMAIN\\account), --group (one line per group,\n"
+           "DOMAIN\\group) and --display (the display name); on Windows, without these options,\n"
+           "with the logged-on user's own identity. It runs until Ctrl-C, or for --passes N.\n"
+           "\n"
+           "Examples:\n"
            "  vq-probe http://gate.corp.local/\n"
            "  vq-probe --set username=CORP\\\\ivanov --set dname=\"Ivan Ivanov\" \\\n"
-           "           --set groups=\"Internet Users\" --fields http://gate.corp.local/\n";
+           "           --set groups=\"CORP\\\\Internet Users\" --fields http://gate.corp.local/\n"
+           "  vq-probe --loop --user CORP\\\\ivanov --display \"Ivan Ivanov\" http://gate.corp.local/\n";
 }
 
 Options ParseOptions(const std::vector<std::u16string>& arguments) {
@@ -83,9 +110,21 @@ Options ParseOptions(const std::vector<std::u16string>& arguments) {
                 throw std::invalid_argument("--set needs NAME=VALUE, got \"" + Utf8(pair) + "\"");
             options.values.emplace_back(pair.substr(0, equals), pair.substr(equals + 1));
         } else if (argument == u"--repeat") {
-            options.repeat = ParseCount(next());
+            options.repeat = ParseCount(argument, next());
+        } else if (argument == u"--passes") {
+            options.passes = ParseCount(argument, next());
         } else if (argument == u"--fields") {
             options.fields = true;
+        } else if (argument == u"--trace") {
+            options.trace = true;
+        } else if (argument == u"--loop") {
+            options.loop = true;
+        } else if (argument == u"--user") {
+            options.user = next();
+        } else if (argument == u"--display") {
+            options.display = next();
+        } else if (argument == u"--group") {
+            options.groups.push_back(next());
         } else if (argument.starts_with(u"--")) {
             throw std::invalid_argument("unknown option " + Utf8(argument));
         } else if (options.base_url.empty()) {
@@ -94,7 +133,12 @@ Options ParseOptions(const std::vector<std::u16string>& arguments) {
             throw std::invalid_argument("only one BASE_URL may be given");
         }
     }
-    if (!options.help && options.base_url.empty()) throw std::invalid_argument("BASE_URL is missing");
+    if (options.help) return options;
+    if (options.base_url.empty()) throw std::invalid_argument("BASE_URL is missing");
+    if (options.loop && (!options.values.empty() || options.repeat != 1 || options.fields))
+        throw std::invalid_argument("--loop takes --user, --display, --group, --passes and --trace");
+    if (!options.loop && (options.HasIdentity() || options.passes != 0))
+        throw std::invalid_argument("--user, --display, --group and --passes need --loop");
     return options;
 }
 
@@ -114,8 +158,9 @@ int Run(const std::vector<std::u16string>& arguments, std::ostream& out, std::os
 
     HttpClientSettings settings;
     settings.read_timeout = read_timeout;
-    HttpClient client(settings);
-    ServerExchange exchange(client);
+    if (options.trace) settings.on_request = TraceTo(err);
+    if (options.loop) return RunLoop(options, settings, out);
+    ServerExchange exchange(settings);
     const AnsiCodePage& code_page = exchange.CodePage();
 
     TValueList credentials;

@@ -1,8 +1,9 @@
 #pragma once
-// vq-probe: one or more exchanges with an access server, exactly as the workstation client
-// makes them, printed for a person or a script to read.
+// vq-probe: exchanges with an access server exactly as the workstation client makes them,
+// printed for a person or a script to read.
 //
-//   vq-probe [--set NAME=VALUE]... [--repeat N] [--fields] BASE_URL
+//   vq-probe [--set NAME=VALUE]... [--repeat N] [--fields] [--trace] BASE_URL
+//   vq-probe --loop [--user SAM] [--display NAME] [--group LINE]... [--passes N] [--trace] BASE_URL
 
 #include <chrono>
 #include <optional>
@@ -17,8 +18,16 @@ struct Options {
     std::vector<std::pair<std::u16string, std::u16string>> values;  // --set, in order
     long repeat = 1;
     bool fields = false;
+    bool trace = false;  // request heads on standard error
     bool help = false;
+    // --loop: the real worker with a console standing in for the window.
+    bool loop = false;
+    std::optional<std::u16string> user, display;
+    std::vector<std::u16string> groups;
+    long passes = 0;  // 0: until interrupted
     std::u16string base_url;
+
+    bool HasIdentity() const { return user || display || !groups.empty(); }
 };
 
 // Reads the arguments (without the program name). Raises std::invalid_argument with a message

@@ -1,0 +1,149 @@
+#include "auth/auth_worker.h"
+
+#include <string>
+
+#include "auth/credentials_archive.h"
+#include "auth/exchange_error.h"
+#include "auth/wire_strings.h"
+#include "formats/byte_stream.h"
+#include "formats/utf8.h"
+#include "formats/value_list.h"
+#include "formats/zip_file.h"
+
+namespace vq {
+
+namespace {
+
+constexpr std::u16string_view kWorkerStarted = u"Начало работы потока авторизации";
+constexpr std::u16string_view kWorkerEnded = u"Завершение потока авторизации";
+constexpr std::u16string_view kEmptyAnswer = u"Сервер вернул пустой ответ";
+
+// Leading and trailing characters up to U+0020 (blanks and control characters) removed.
+std::u16string_view Trim(std::u16string_view text) {
+    while (!text.empty() && text.front() <= u' ') text.remove_prefix(1);
+    while (!text.empty() && text.back() <= u' ') text.remove_suffix(1);
+    return text;
+}
+
+bool FirstLineIs(const LineList& lines, std::u16string_view keyword) {
+    return !lines.Empty() && lines[0] == keyword;
+}
+
+// A failure of the pass with a text of the worker's own.
+[[noreturn]] void Fail(std::u16string_view text) { throw ExchangeError(Utf16ToUtf8(text)); }
+
+}  // namespace
+
+// Everything the worker creates when it starts and frees when it ends, in that order.
+struct AuthWorker::Resources {
+    MemoryStream archive_buffer;
+    TZipFile archive;
+    TValueList values;
+    LineList lines;
+    std::string answer;
+    std::unique_ptr<ServerChannel> channel;
+    std::uint8_t failure_counter = 0;  // local socket failures not reported yet
+};
+
+AuthWorker::AuthWorker(AuthWorkerServices services) : services_(std::move(services)) {}
+
+void AuthWorker::Execute(const std::function<bool()>& terminated) {
+    Log(kWorkerStarted);
+    {
+        auto r = std::make_unique<Resources>();
+        r->archive.AddFile(std::string(wire::kEntryName), 0);
+        r->channel = services_.open_channel();
+        while (!terminated()) {
+            try {
+                RunPass(*r);
+            } catch (const ExchangeError& failure) {
+                Guard(*r, failure, failure.IsLocalSocketFailure());
+            } catch (const std::exception& failure) {
+                Guard(*r, failure, false);
+            }
+        }
+    }
+    Log(kWorkerEnded);
+}
+
+void AuthWorker::RunPass(Resources& r) {
+    AuthOwner& owner = *services_.owner;
+    const auto module = services_.module_handle;
+
+    // 1-3: the server address, as the window gives it.
+    r.lines.Clear();
+    owner.Send(WM_AUTH_GET_SERVER, module, &r.lines);
+    if (r.lines.Empty()) {
+        Pause(kPauseNoServer);
+        return;
+    }
+    const std::u16string base_url(Trim(r.lines[0]));
+
+    // 4: a GET while there is nothing to send, a POST of the credentials otherwise.
+    if (r.values.GetCount() == 0) {
+        r.channel->Get(base_url, r.answer, r.lines);
+    } else {
+        BuildCredentialsArchive(r.values, r.archive, r.archive_buffer);
+        r.channel->Post(base_url, r.archive_buffer.Bytes(), r.answer, r.lines);
+        if (!r.lines.Empty() && Trim(r.lines[0]) == wire::kServerNeedAuthData)
+            Pause(kPauseNeedDataAfterPost);
+    }
+
+    // 5: the exchange is complete; what was sent is not kept.
+    r.archive.SetUncompressed(0, {});
+    r.values.Clear();
+
+    if (FirstLineIs(r.lines, wire::kServerAuthFailed)) {  // 6
+        owner.Send(WM_AUTH_FAILED, module, nullptr);
+        Pause(kPauseAuthFailed);
+        return;
+    }
+    if (FirstLineIs(r.lines, wire::kServerNeedAuthData)) {  // 7: the next pass is a POST
+        owner.Send(WM_AUTH_NEED_DATA, module, &r.values);
+        return;
+    }
+    if (r.lines.Empty()) Fail(kEmptyAnswer);  // 8
+    if (!FirstLineIs(r.lines, wire::kServerStatusOk))  // 9
+        Fail(ErrorText(r.lines, r.channel->CodePage()));
+
+    // 10: the account fields go to the window.
+    r.lines.Delete(0);
+    r.values.SetURLEncodedINI(AccountText(r.lines), TextCoding::Utf8);
+    owner.Send(WM_AUTH_STATUS, module, &r.values);
+    r.values.Clear();
+    r.failure_counter = 0;
+    Pause(kPauseStatusOk);
+}
+
+// The one place where a pass's failure is handled: logged, reported (local socket failures only
+// from the fourth on), paused on, and the connection closed.
+void AuthWorker::Guard(Resources& r, const std::exception& failure, bool local_socket_failure) {
+    const std::u16string text = Utf8ToUtf16(failure.what());
+    Log(text);
+    if (local_socket_failure) {
+        if (r.failure_counter >= 3)
+            services_.owner->Send(WM_AUTH_ERROR, 1, const_cast<char16_t*>(text.c_str()));
+        else
+            ++r.failure_counter;
+    } else {
+        services_.owner->Send(WM_AUTH_ERROR, 0, const_cast<char16_t*>(text.c_str()));
+    }
+    Pause(kPauseFailure);
+    r.channel->CloseConnection();
+}
+
+void AuthWorker::Pause(WorkerPause pause) {
+    const auto jitter = services_.time->Random(static_cast<std::uint32_t>(pause.spread_ms));
+    services_.time->Sleep(std::chrono::milliseconds(pause.base_ms + static_cast<int>(jitter)));
+}
+
+// A log that cannot be written (a full disk, a locked file) must never stop the user's
+// authorization: its failure is dropped here.
+void AuthWorker::Log(std::u16string_view message) noexcept {
+    try {
+        services_.log->Write(message);
+    } catch (...) {
+    }
+}
+
+}  // namespace vq
