@@ -4,6 +4,8 @@
 
 #include <shellapi.h>
 
+#include <memory>
+
 namespace vq {
 
 namespace {

@@ -1,9 +1,5 @@
 #include <windows.h>
 
-#include <shellapi.h>
-
-#include <memory>
-
 #include "app/program_environment.h"
 #include "app/command_line_win32.h"
 

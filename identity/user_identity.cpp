@@ -1,0 +1,106 @@
+#include "identity/user_identity.h"
+
+#include <cstddef>
+#include <vector>
+
+#include "formats/errors.h"
+#include "identity/net_groups.h"
+
+namespace vq {
+
+namespace {
+
+// Sets name to what value gives, or to empty text when that fails; a failing SetItem is
+// dropped so the entries after it are still set.
+template <class Value>
+void SetEntry(TValueList& values, std::u16string_view name, const Value& value) noexcept {
+    std::u16string text;
+    try {
+        text = value();
+    } catch (...) {
+        text.clear();
+    }
+    try {
+        values.SetItem(name, text);
+    } catch (...) {
+    }
+}
+
+}  // namespace
+
+std::u16string GetUserNameString(IdentityPlatform& platform, NameFormat format) {
+    return platform.GetUserNameExW(format, kUserNameCapacity).value_or(std::u16string());
+}
+
+std::u16string GetTcpipDomain(Registry& registry) {
+    const auto key =
+        registry.OpenKey(RegistryRoot::LocalMachine, kTcpipParametersKey, false, false);
+    if (!key) return {};
+    const auto value = key->ReadValue(kTcpipDomainValue);
+    if (!value) return {};
+    if (value->type != RegistryValueType::String &&
+        value->type != RegistryValueType::ExpandString)
+        throw Exception("Invalid data type for 'Domain'");
+    return value->text;
+}
+
+bool GetTokenUserAccount(IdentityPlatform& platform, std::u16string& name,
+                         std::u16string& domain) {
+    try {
+        // The thread's own token when it impersonates, else the process's.
+        TokenOpening opening = platform.OpenThreadToken();
+        if (!opening.token) {
+            if (opening.error != kErrorNoToken) return false;
+            opening = platform.OpenProcessToken();
+            if (!opening.token) return false;
+        }
+
+        // The size first: the call without a buffer must fail for want of one.
+        const TokenInformation size = platform.GetTokenInformation(*opening.token, {});
+        if (size.succeeded || size.error != kErrorInsufficientBuffer) return false;
+        std::vector<std::byte> token_user(size.length);
+        if (!platform.GetTokenInformation(*opening.token, token_user).succeeded) return false;
+
+        auto account = platform.LookupAccountSidW(token_user, kAccountNameCapacity);
+        if (!account) return false;
+        name = std::move(account->name);
+        domain = std::move(account->domain);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+void GetUserGroupLines(IdentityPlatform& platform, LineList& lines,
+                       const TextCollation& collation) {
+    std::u16string name;
+    std::u16string domain;
+    if (!GetTokenUserAccount(platform, name, domain)) return;
+
+    // A fresh list and a fresh binding for every call: nothing is cached.
+    TNetGroups groups(platform, collation);
+    try {
+        groups.GetNetworkGroups();
+    } catch (...) {
+        // Whatever was collected stays.
+    }
+    // The prefix is the domain of the account lookup, not the workstation's DNS domain.
+    for (const auto& group : groups.Groups().Strings()) lines.Add(domain + u"\\" + group);
+}
+
+std::u16string GetUserGroupsText(IdentityPlatform& platform, const TextCollation& collation) {
+    LineList lines;
+    GetUserGroupLines(platform, lines, collation);
+    return lines.Text();
+}
+
+void HandleAuthNeedData(IdentityPlatform& platform, TValueList& values,
+                        const TextCollation& collation) noexcept {
+    SetEntry(values, kUserNameEntry,
+             [&] { return GetUserNameString(platform, NameFormat::SamCompatible); });
+    SetEntry(values, kGroupsEntry, [&] { return GetUserGroupsText(platform, collation); });
+    SetEntry(values, kDisplayNameEntry,
+             [&] { return GetUserNameString(platform, NameFormat::Display); });
+}
+
+}  // namespace vq
