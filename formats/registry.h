@@ -58,4 +58,10 @@ public:
 // Windows: the real registry. Elsewhere: a registry in which no key can be opened.
 Registry& PlatformRegistry();
 
+// A string value of a key opened read-only, as the registry's string reader gives it: a plain or
+// expandable string taken unexpanded and cut at its first NUL; empty text when the key does not
+// open or the value is missing. A value of another type raises "Invalid data type for '<name>'".
+std::u16string ReadRegistryString(Registry& registry, RegistryRoot root, std::u16string_view key,
+                                  std::u16string_view value_name);
+
 }  // namespace vq

@@ -16,15 +16,7 @@ std::u16string ConfigIniPath(std::u16string_view executable_path) {
 }
 
 std::u16string ReadPolicyServerName(Registry& registry) {
-    const auto key = registry.OpenKey(RegistryRoot::CurrentUser, kPolicyKeyPath, false, false);
-    if (!key) return {};
-    const auto value = key->ReadValue(kServerNameItem);
-    if (!value) return {};
-    if (value->type != RegistryValueType::String &&
-        value->type != RegistryValueType::ExpandString)
-        throw Exception("Invalid data type for 'ServerName'");
-    // Stored unexpanded; text after a NUL is not part of the string.
-    return value->text.substr(0, value->text.find(u'\0'));
+    return ReadRegistryString(registry, RegistryRoot::CurrentUser, kPolicyKeyPath, kServerNameItem);
 }
 
 ServerConfig::ServerConfig(const ConfigSources& sources, const TickSource& ticks)

@@ -33,15 +33,8 @@ std::u16string GetUserNameString(IdentityPlatform& platform, NameFormat format) 
 }
 
 std::u16string GetTcpipDomain(Registry& registry) {
-    const auto key =
-        registry.OpenKey(RegistryRoot::LocalMachine, kTcpipParametersKey, false, false);
-    if (!key) return {};
-    const auto value = key->ReadValue(kTcpipDomainValue);
-    if (!value) return {};
-    if (value->type != RegistryValueType::String &&
-        value->type != RegistryValueType::ExpandString)
-        throw Exception("Invalid data type for 'Domain'");
-    return value->text;
+    return ReadRegistryString(registry, RegistryRoot::LocalMachine, kTcpipParametersKey,
+                              kTcpipDomainValue);
 }
 
 bool GetTokenUserAccount(IdentityPlatform& platform, std::u16string& name,
