@@ -137,3 +137,36 @@ TEST(VqProbe, FirstContactWithTheReferenceServer) {
 
 }  // namespace
 }  // namespace vq
+
+namespace vq {
+namespace {
+
+TEST(VqProbeLoop, PrintsEveryMessageTheWorkerSends) {
+    test::LoopbackServer server({[](test::ServerConnection& c) {
+        c.ReadRequest();
+        c.Send(test::Answer("HTTP/1.1 200 OK", "server_need_auth_data\r\n"));
+    }});
+    // One pass: the GET is answered with a request for credentials, which needs no pause.
+    const auto result = Probe("--loop --passes 1 --user 'TEST\\demo' --group 'TEST\\Staff' "
+                              "--group 'TEST\\VPN Users' --display 'Демо' " + server.BaseUrl());
+    EXPECT_EQ(result.exit_code, 0);
+    const std::regex expected(
+        "[0-9]+ WM_AUTH_GET_SERVER " + server.BaseUrl() + "\n"
+        "[0-9]+ WM_AUTH_NEED_DATA username=TEST\\\\demo; groups=TEST\\\\Staff\\\\r\\\\nTEST\\\\VPN Users\\\\r\\\\n; dname=Демо\n");
+    EXPECT_TRUE(std::regex_match(result.output, expected)) << result.output;
+}
+
+TEST(VqProbeLoop, ReportsAFailureWithItsText) {
+    std::string base;
+    {
+        test::LoopbackServer gone({});
+        base = gone.BaseUrl();
+    }
+    const auto result = Probe("--loop --passes 1 " + base);
+    EXPECT_EQ(result.exit_code, 0);
+    EXPECT_NE(result.output.find(" WM_AUTH_ERROR 0 Cannot connect to 127.0.0.1:"), std::string::npos)
+        << result.output;
+}
+
+}  // namespace
+}  // namespace vq
