@@ -85,8 +85,11 @@ void HttpClient::SendAndReadHeader(Method method, const TargetUrl& url, std::str
         ReadInto(reader);
     } catch (const ExchangeError&) {
         // A kept-alive connection may have been closed by the server while it was idle. When
-        // nothing of the answer has arrived, the request is sent once more on a new connection.
-        if (!reused || reader.HeaderDone() || !reader.TakeLeftover().empty()) {
+        // the server ended it before anything of the answer arrived, the request is sent once
+        // more on a new connection; a time-out is not retried, as the server may be working on
+        // the request.
+        if (!reused || !connection_.PeerClosed() || reader.HeaderDone() ||
+            !reader.TakeLeftover().empty()) {
             connection_.Close();
             throw;
         }

@@ -39,6 +39,12 @@ bool IsLocalSocketError(const beast::error_code& error) {
            error == beast::error_code(kAddressNotAvailable, asio::error::get_system_category());
 }
 
+// The server ended the connection: an orderly close or a reset.
+bool IsClosedByPeer(const beast::error_code& error) {
+    return error == asio::error::eof || error == asio::error::connection_reset ||
+           error == asio::error::connection_aborted || error == asio::error::broken_pipe;
+}
+
 std::string Endpoint(const std::string& host_name, std::uint16_t port) {
     return host_name + ":" + std::to_string(port);
 }
@@ -98,10 +104,12 @@ void HttpConnection::Write(std::string_view head, std::string_view body) {
     const std::array<asio::const_buffer, 2> buffers{asio::buffer(head.data(), head.size()),
                                                     asio::buffer(body.data(), body.size())};
     beast::error_code error;
+    peer_closed_ = false;
     impl_->stream->expires_after(timeout_);
     asio::async_write(*impl_->stream, buffers,
                       [&error](const beast::error_code& e, std::size_t) { error = e; });
     impl_->RunToCompletion();
+    peer_closed_ = IsClosedByPeer(error);
     if (error == beast::error::timeout)
         throw ExchangeError("Write timed out after " + std::to_string(timeout_.count()) + " ms");
     if (error) throw ExchangeError("Cannot send the request: " + error.message());
@@ -110,6 +118,7 @@ void HttpConnection::Write(std::string_view head, std::string_view body) {
 std::size_t HttpConnection::ReadSome(char* buffer, std::size_t size) {
     beast::error_code error;
     std::size_t received = 0;
+    peer_closed_ = false;
     impl_->stream->expires_after(timeout_);
     impl_->stream->async_read_some(asio::buffer(buffer, size),
                                    [&](const beast::error_code& e, std::size_t n) {
@@ -117,6 +126,7 @@ std::size_t HttpConnection::ReadSome(char* buffer, std::size_t size) {
                                        received = n;
                                    });
     impl_->RunToCompletion();
+    peer_closed_ = IsClosedByPeer(error);
     if (error == asio::error::eof) return 0;
     if (error == beast::error::timeout)
         throw ExchangeError("Read timed out after " + std::to_string(timeout_.count()) + " ms");

@@ -32,6 +32,8 @@ public:
     std::size_t ReadSome(char* buffer, std::size_t size);
     // Closes the connection if it is open; never fails.
     void Close() noexcept;
+    // Whether the last write or read found the connection ended by the server.
+    bool PeerClosed() const { return peer_closed_; }
 
 private:
     struct Impl;
@@ -39,6 +41,7 @@ private:
     std::chrono::milliseconds timeout_;
     std::string host_name_;
     std::uint16_t port_ = 0;
+    bool peer_closed_ = false;
 };
 
 }  // namespace vq

@@ -113,6 +113,23 @@ TEST(HttpClient, KeptConnectionClosedByTheServerIsOpenedAgainOnce) {
     EXPECT_EQ(server.ConnectionsAccepted(), 2);
 }
 
+TEST(HttpClient, KeptConnectionThatFallsSilentIsNotAskedAgain) {
+    LoopbackServer server({[](ServerConnection& c) {
+                               c.ReadRequest();
+                               c.Send(Answer("HTTP/1.1 200 OK", "first", "Connection: keep-alive\r\n"));
+                               c.ReadRequest();
+                               c.WaitForClientClose(3000ms);  // the request may be in the works
+                           },
+                           Answers({Answer("HTTP/1.1 200 OK", "never")})});
+    HttpClient client(QuickSettings());
+    client.SetReadTimeout(200ms);
+    std::string answer;
+    client.Get(server.BaseUrl(), answer);
+    EXPECT_THROW(client.Get(server.BaseUrl(), answer), ExchangeError);
+    EXPECT_EQ(server.Requests().size(), 2u);
+    EXPECT_EQ(server.ConnectionsAccepted(), 1);
+}
+
 TEST(HttpClient, FollowsRedirectsWithTheSameBodyExceptAfter303) {
     LoopbackServer server({Answers({
         Answer("HTTP/1.1 302 Found", "moved", "Location: /second/kvr.php\r\nConnection: keep-alive\r\nSet-Cookie: hop=1\r\n"),
