@@ -1,5 +1,6 @@
 #include "auth/line_list.h"
 
+#include "formats/text_lines.h"
 #include "formats/utf8.h"
 
 namespace vq {
@@ -10,19 +11,7 @@ void LineList::Delete(std::size_t index) {
 
 void LineList::SetText(std::u16string_view text) {
     lines_.clear();
-    const auto nul = text.find(u'\0');
-    if (nul != std::u16string_view::npos) text = text.substr(0, nul);
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const auto end = text.find_first_of(u"\r\n", start);
-        if (end == std::u16string_view::npos) {
-            lines_.emplace_back(text.substr(start));
-            break;
-        }
-        lines_.emplace_back(text.substr(start, end - start));
-        const bool crlf = text[end] == u'\r' && end + 1 < text.size() && text[end + 1] == u'\n';
-        start = end + (crlf ? 2 : 1);
-    }
+    for (const auto line : SplitLines(text)) lines_.emplace_back(line);
 }
 
 std::u16string LineList::Text() const {

@@ -8,6 +8,7 @@
 
 #include "formats/errors.h"
 #include "formats/string_stream.h"
+#include "formats/text_lines.h"
 #include "formats/upper_case.h"
 #include "formats/url_encoding.h"
 #include "formats/utf8.h"
@@ -15,22 +16,6 @@
 namespace vq {
 
 namespace {
-
-// Lines end at CR, LF or CR LF; the text ends at its end or at the first NUL. A final line
-// break makes no extra empty line.
-std::vector<std::u16string_view> SplitLines(std::u16string_view text) {
-    text = text.substr(0, text.find(u'\0'));
-    std::vector<std::u16string_view> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const auto end = std::min(text.find_first_of(u"\r\n", start), text.size());
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-        if (end < text.size() && text[end] == u'\r' && start < text.size() && text[start] == u'\n')
-            ++start;
-    }
-    return lines;
-}
 
 // A text file as Unicode: a UTF-8 or UTF-16 byte-order mark selects that encoding, otherwise
 // the bytes are ANSI text.
