@@ -13,25 +13,17 @@ function(vq_static_runtime target)
   endif()
 endfunction()
 
-# A core library is every .cpp of its folder; files named *_win32.cpp are the thin Windows
-# shells and are built only for Windows.
+# A core library is every .cpp of its folder. Files named *_win32.cpp are the Windows shells
+# and Windows implementations of a seam, built only for Windows; files named *_posix.cpp are the
+# same seam's implementation for the other systems, built everywhere else.
 function(vq_add_core_library name folder)
   file(GLOB sources CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/${folder}/*.cpp")
-  set(portable ${sources})
-  list(FILTER portable EXCLUDE REGEX "_win32\\.cpp$")
   if(WIN32)
-    set(selected ${sources})
-    # A portable file with a Windows twin (name.cpp beside name_win32.cpp) is left out.
-    foreach(source IN LISTS sources)
-      if(source MATCHES "_win32\\.cpp$")
-        string(REGEX REPLACE "_win32\\.cpp$" ".cpp" twin "${source}")
-        list(REMOVE_ITEM selected "${twin}")
-      endif()
-    endforeach()
+    list(FILTER sources EXCLUDE REGEX "_posix\\.cpp$")
   else()
-    set(selected ${portable})
+    list(FILTER sources EXCLUDE REGEX "_win32\\.cpp$")
   endif()
-  add_library(${name} STATIC ${selected})
+  add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC "${PROJECT_SOURCE_DIR}")
   vq_set_warnings(${name})
 endfunction()
