@@ -6,6 +6,7 @@
 
 #include "tests/support/png_writer.h"
 #include "tools/artwork/pictures.h"
+#include "widgets/shadow_frame.h"
 
 int main(int argc, char** argv) {
     if (argc < 2) {
@@ -30,6 +31,8 @@ int main(int argc, char** argv) {
         vq::WritePng(picture, root / "resources" / name);
         if (figures) vq::WritePng(vq::Scaled(picture, 4), root / "docs/images" / (std::string("x4-") + name));
     }
+    // The drop shadow's frame picture is drawn by the shadow's own code.
+    vq::WritePng(vq::GenerateShadowFrame(), root / "resources" / "shadowframe.png");
     std::cout << "pictures written to " << (root / "resources").string() << "\n";
     return 0;
 }
