@@ -6,38 +6,15 @@
 
 #include "formats/errors.h"
 #include "formats/registry.h"
+#include "formats/unique_handle_win32.h"
 #include "formats/utf8.h"
 
 namespace vq {
 
 namespace {
 
-// Owns an open HKEY and closes it once with RegCloseKey; move-only.
-class KeyHandle {
-public:
-    explicit KeyHandle(HKEY key) : key_(key) {}
-    ~KeyHandle() { Reset(); }
-    KeyHandle(KeyHandle&& other) noexcept : key_(std::exchange(other.key_, nullptr)) {}
-    KeyHandle& operator=(KeyHandle&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            key_ = std::exchange(other.key_, nullptr);
-        }
-        return *this;
-    }
-    KeyHandle(const KeyHandle&) = delete;
-    KeyHandle& operator=(const KeyHandle&) = delete;
-
-    HKEY Get() const { return key_; }
-
-private:
-    void Reset() {
-        if (key_ != nullptr) RegCloseKey(key_);
-        key_ = nullptr;
-    }
-
-    HKEY key_ = nullptr;
-};
+// An open key, closed once with RegCloseKey.
+using KeyHandle = UniqueHandle<HKEY, &RegCloseKey>;
 
 HKEY RootKey(RegistryRoot root) {
     switch (root) {

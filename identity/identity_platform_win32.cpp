@@ -1,5 +1,7 @@
 #include "identity/identity_platform_win32.h"
 
+#include "formats/unique_handle_win32.h"
+
 #define SECURITY_WIN32
 #include <security.h>
 
@@ -21,31 +23,8 @@ namespace vq {
 
 namespace {
 
-// Owns a kernel handle and closes it once with CloseHandle; move-only.
-class HandleOwner {
-public:
-    explicit HandleOwner(HANDLE handle) noexcept : handle_(handle) {}
-    ~HandleOwner() { Reset(); }
-    HandleOwner(HandleOwner&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    HandleOwner& operator=(HandleOwner&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            handle_ = std::exchange(other.handle_, nullptr);
-        }
-        return *this;
-    }
-    HandleOwner(const HandleOwner&) = delete;
-    HandleOwner& operator=(const HandleOwner&) = delete;
-
-    HANDLE Get() const noexcept { return handle_; }
-
-private:
-    void Reset() noexcept {
-        if (handle_ != nullptr) CloseHandle(std::exchange(handle_, nullptr));
-    }
-
-    HANDLE handle_ = nullptr;
-};
+// A kernel handle (an access token), closed once with CloseHandle.
+using HandleOwner = UniqueHandle<HANDLE, &CloseHandle>;
 
 class Win32AccessToken final : public AccessToken {
 public:
