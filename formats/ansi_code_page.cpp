@@ -5,7 +5,13 @@
 namespace vq {
 
 SingleByteCodePage::SingleByteCodePage(const std::array<char16_t, 256>& characters)
-    : characters_(characters) {}
+    : characters_(characters) {
+    for (int byte = 0; byte < 256; ++byte)
+        bytes_by_character_[static_cast<std::size_t>(byte)] = {characters[static_cast<std::size_t>(byte)],
+                                                               static_cast<unsigned char>(byte)};
+    std::stable_sort(bytes_by_character_.begin(), bytes_by_character_.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+}
 
 std::u16string SingleByteCodePage::Decode(std::string_view bytes) const {
     std::u16string text;
@@ -20,10 +26,12 @@ std::string SingleByteCodePage::Encode(std::u16string_view text) const {
     std::string bytes;
     bytes.reserve(text.size());
     for (const char16_t c : text) {
-        const auto found = std::find(characters_.begin(), characters_.end(), c);
-        bytes.push_back(found == characters_.end()
+        const auto found = std::lower_bound(
+            bytes_by_character_.begin(), bytes_by_character_.end(), c,
+            [](const auto& entry, char16_t character) { return entry.first < character; });
+        bytes.push_back(found == bytes_by_character_.end() || found->first != c
                             ? '?'
-                            : static_cast<char>(found - characters_.begin()));
+                            : static_cast<char>(found->second));
     }
     return bytes;
 }

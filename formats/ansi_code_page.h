@@ -3,6 +3,7 @@
 // line list and of ANSI stream records goes through it.
 
 #include <array>
+#include <utility>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,9 @@ public:
 
 private:
     std::array<char16_t, 256> characters_;
+    // (character, byte) sorted by character, for encoding by binary search; of two bytes with
+    // the same character the lower one wins.
+    std::array<std::pair<char16_t, unsigned char>, 256> bytes_by_character_;
 };
 
 // Every byte is the character of the same number: the code page of systems that have none.
