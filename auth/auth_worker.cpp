@@ -14,10 +14,6 @@ namespace vq {
 
 namespace {
 
-constexpr std::u16string_view kWorkerStarted = u"Начало работы потока авторизации";
-constexpr std::u16string_view kWorkerEnded = u"Завершение потока авторизации";
-constexpr std::u16string_view kEmptyAnswer = u"Сервер вернул пустой ответ";
-
 // Leading and trailing characters up to U+0020 (blanks and control characters) removed.
 std::u16string_view Trim(std::u16string_view text) {
     while (!text.empty() && text.front() <= u' ') text.remove_prefix(1);
@@ -48,7 +44,7 @@ struct AuthWorker::Resources {
 AuthWorker::AuthWorker(AuthWorkerServices services) : services_(std::move(services)) {}
 
 void AuthWorker::Execute(const std::function<bool()>& terminated) {
-    Log(kWorkerStarted);
+    Log(kLogWorkerStarted);
     {
         auto r = std::make_unique<Resources>();
         r->archive.AddFile(std::string(wire::kEntryName), 0);
@@ -63,7 +59,7 @@ void AuthWorker::Execute(const std::function<bool()>& terminated) {
             }
         }
     }
-    Log(kWorkerEnded);
+    Log(kLogWorkerFinished);
 }
 
 void AuthWorker::RunPass(Resources& r) {

@@ -25,6 +25,9 @@ struct AuthWorkerServices {
     std::uintptr_t module_handle = 0;
 };
 
+// The failure of an exchange whose answer has no body.
+inline constexpr std::u16string_view kEmptyAnswer = u"Сервер вернул пустой ответ";
+
 // The pauses: base + a random 0..spread-1 milliseconds.
 struct WorkerPause {
     int base_ms;

@@ -1,4 +1,4 @@
-#include "tests/support/png_writer.h"
+#include "widgets/png_writer.h"
 
 #include <zlib.h>
 

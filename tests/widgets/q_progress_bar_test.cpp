@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/png_writer.h"
+#include "widgets/png_writer.h"
 #include "widgets/hls_color.h"
 
 namespace vq {

@@ -13,7 +13,7 @@
 #include <memory>
 #include <vector>
 
-#include "tests/support/png_writer.h"
+#include "widgets/png_writer.h"
 
 namespace vq {
 namespace {

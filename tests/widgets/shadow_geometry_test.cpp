@@ -1,7 +1,7 @@
 #include "widgets/shadow_frame.h"
 #include "widgets/shadow_geometry.h"
 
-#include "tests/support/png_writer.h"
+#include "widgets/png_writer.h"
 
 #include <gtest/gtest.h>
 

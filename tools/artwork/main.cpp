@@ -4,7 +4,7 @@
 #include <cstring>
 #include <iostream>
 
-#include "tests/support/png_writer.h"
+#include "widgets/png_writer.h"
 #include "tools/artwork/pictures.h"
 #include "widgets/shadow_frame.h"
 

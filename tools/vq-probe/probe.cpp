@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "auth/auth_worker.h"
 #include "auth/credentials_archive.h"
 #include "auth/exchange_error.h"
 #include "auth/http_client.h"
@@ -179,7 +180,7 @@ int Run(const std::vector<std::u16string>& arguments, std::ostream& out, std::os
                 BuildCredentialsArchive(credentials, archive, archive_buffer);
                 exchange.Post(options.base_url, archive_buffer.Bytes(), answer, lines);
             }
-            if (lines.Empty()) throw ExchangeError("Сервер вернул пустой ответ");
+            if (lines.Empty()) throw ExchangeError(Utf8(kEmptyAnswer));
             // Each line as the server's own bytes, so a terminal shows the server's text.
             for (const auto& line : lines.Lines()) out << code_page.Encode(line) << '\n';
             if (options.fields && IsKeyword(lines, wire::kServerStatusOk)) {

@@ -1,5 +1,5 @@
 #pragma once
-// Writes pixel surfaces as PNG files, for figures and for looking at a failing pixel test.
+// Writes pixel surfaces as PNG files: the artwork generator's pictures and the figures of tests.
 
 #include <filesystem>
 
