@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
+
+#include "widgets/premultiplied_alpha.h"
 
 namespace vq {
 
@@ -23,6 +26,27 @@ static_assert(offsetof(TNotifyIconDataEx, dwInfoFlags) == offsetof(NOTIFYICONDAT
 template <std::size_t N>
 void CopyText(const std::array<char16_t, N>& from, WCHAR (&to)[N]) {
     std::copy(from.begin(), from.end(), to);
+}
+
+// A 32-bit top-down DIB section holding the picture premultiplied, as a menu item's hbmpItem
+// must be to show its alpha. It is not selected into any DC (a DibSection object keeps its
+// bitmap selected into its own DC, and the menu must select the bitmap into the DC it draws
+// with). Null when GDI refuses it.
+UniqueBitmap MenuItemBitmap(const PixelSurface& picture) {
+    if (picture.Empty()) return {};
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = picture.Width();
+    info.bmiHeader.biHeight = -picture.Height();  // negative: rows top to bottom
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap || bits == nullptr) return {};
+    const PixelSurface premultiplied = Premultiplied(picture);
+    std::memcpy(bits, premultiplied.Data(), premultiplied.ByteSize());
+    return bitmap;
 }
 
 }  // namespace
@@ -133,11 +157,27 @@ std::unique_ptr<TrayIconImage> Win32TrayIconImage::Clone() const {
 Win32TrayMenu::Win32TrayMenu(HWND menuWindow) : menuWindow_(menuWindow), menu_(CreatePopupMenu()) {}
 
 void Win32TrayMenu::AddItem(const std::wstring& text, std::function<void()> onClick, bool isDefault) {
+    AddItem(text, std::move(onClick), nullptr, isDefault);
+}
+
+void Win32TrayMenu::AddItem(const std::wstring& text, std::function<void()> onClick,
+                            const PixelSurface* image, bool isDefault) {
     const UINT command = static_cast<UINT>(items_.size() + 1);  // 0 means "nothing chosen"
     AppendMenuW(menu_.Get(), MF_STRING, command, text.c_str());
+    if (image != nullptr) {
+        if (UniqueBitmap bitmap = MenuItemBitmap(*image)) {
+            MENUITEMINFOW info{};
+            info.cbSize = sizeof info;
+            info.fMask = MIIM_BITMAP;
+            info.hbmpItem = bitmap.Get();
+            if (SetMenuItemInfoW(menu_.Get(), command, FALSE, &info)) bitmaps_.push_back(std::move(bitmap));
+        }
+    }
     if (isDefault) SetMenuDefaultItem(menu_.Get(), command, FALSE);
     items_.push_back({std::move(onClick), isDefault});
 }
+
+void Win32TrayMenu::AddSeparator() { AppendMenuW(menu_.Get(), MF_SEPARATOR, 0, nullptr); }
 
 void Win32TrayMenu::Popup(const void*, int x, int y) {
     const UINT command = static_cast<UINT>(TrackPopupMenuEx(

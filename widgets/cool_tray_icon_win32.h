@@ -12,6 +12,7 @@
 
 #include "widgets/cool_tray_icon.h"
 #include "widgets/gdi_handles_win32.h"
+#include "widgets/pixel_surface.h"
 
 namespace vq {
 
@@ -61,13 +62,18 @@ private:
     UniqueIcon icon_;
 };
 
-// A pop-up menu of plain text items; TrackPopupMenuEx returns the chosen command, whose handler
-// then runs. The menu window should be the notification window, which TCoolTrayIcon brings to the
-// foreground before the menu opens.
+// A pop-up menu of text items, each with an optional 16 x 16 picture, and separators;
+// TrackPopupMenuEx returns the chosen command, whose handler then runs. The menu window should be
+// the notification window, which TCoolTrayIcon brings to the foreground before the menu opens.
 class Win32TrayMenu final : public TrayPopupMenu {
 public:
     explicit Win32TrayMenu(HWND menuWindow);
     void AddItem(const std::wstring& text, std::function<void()> onClick, bool isDefault = false);
+    // An item with a picture of straight alpha (may be null: no picture). The menu keeps a
+    // premultiplied 32-bit copy as the item's bitmap, which menus since Vista draw with its alpha.
+    void AddItem(const std::wstring& text, std::function<void()> onClick, const PixelSurface* image,
+                 bool isDefault = false);
+    void AddSeparator();
     void SetAutoPopup(bool value) { autoPopup_ = value; }
     HMENU Handle() const { return menu_.Get(); }
 
@@ -83,6 +89,8 @@ private:
     void Run(UINT command);
 
     HWND menuWindow_;
+    // The items' bitmaps; declared before the menu so that they outlive it.
+    std::vector<UniqueBitmap> bitmaps_;
     UniqueMenu menu_;
     std::vector<Item> items_;
     bool autoPopup_ = true;

@@ -1,0 +1,54 @@
+// The tray program's entry: close an earlier instance, create the monitor window (which starts
+// the worker and puts the icon into the notification area) and the hidden about window, and run
+// the message loop until the monitor window closes.
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "app/instance_takeover_win32.h"
+#include "app/program_environment.h"
+#include "formats/registry.h"
+#include "identity/com_initialization_win32.h"
+#include "identity/identity_platform_win32.h"
+#include "ui/about_window.h"
+#include "ui/info_form_win32.h"
+#include "ui/monitor_form_win32.h"
+
+namespace {
+
+int RunProgram(HINSTANCE instance) {
+    using namespace vq;
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof(controls);
+    controls.dwICC = ICC_STANDARD_CLASSES;
+    InitCommonControlsEx(&controls);
+    // The directory's moniker provider is called on this thread when the worker asks for the
+    // user's groups.
+    ComInitialization com;
+
+    TKVRMonitorForm monitor(ProgramStart{instance, ProgramArguments(), ExecutablePath()});
+    if (!monitor.Handle()) return 1;
+
+    Win32IdentityPlatform identity;
+    TInfoForm about(instance, [&] { return ReadAboutRows(monitor.ServerName(), identity, PlatformRegistry()); });
+    monitor.OnShowAbout = [&] { about.Show(); };
+
+    MSG msg{};
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    // Before this process has any window of its own, so it never finds itself.
+    vq::CloseEarlierInstance();
+    const int code = RunProgram(instance);
+    // The worker is never waited for: ending the process ends it wherever it is, before anything
+    // it might still use is torn down.
+    ExitProcess(static_cast<UINT>(code));
+}

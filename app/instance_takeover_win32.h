@@ -1,0 +1,30 @@
+#pragma once
+// One program per desktop, and the newest one wins: a starting process asks the monitor window of
+// an earlier one to close, and "Переподключиться" simply starts the program again.
+
+#include <windows.h>
+
+#include <chrono>
+#include <filesystem>
+
+namespace vq {
+
+// The monitor window's identity, shared by every instance of the program.
+inline constexpr const wchar_t* kMonitorWindowClass = L"TKVRMonitorForm";
+inline constexpr const wchar_t* kMonitorWindowTitle = L"{3AA43F08-4053-4A06-BA24-838C07F74C80}";
+
+// How long a start waits for an earlier instance to handle WM_CLOSE. An instance that does not
+// answer in that time is hung; the new one starts anyway.
+inline constexpr std::chrono::milliseconds kTakeoverTimeout{5000};
+
+enum class TakeoverResult { NoEarlierInstance, Closed, NotAnswering };
+
+// Finds the top-level window with exactly that class and title on this desktop and sends it
+// WM_CLOSE, waiting until it has been handled or the time-out has passed.
+TakeoverResult CloseEarlierInstance(std::chrono::milliseconds timeout = kTakeoverTimeout);
+
+// Starts the executable again through the shell ("open", no parameters, its own folder as the
+// working folder, SW_SHOW). The result is not examined: a failure leaves this process as it is.
+void RelaunchProgram(const std::filesystem::path& executable);
+
+}  // namespace vq

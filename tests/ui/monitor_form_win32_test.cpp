@@ -1,0 +1,179 @@
+// The monitor window as a real window: its identity and styles, where it waits, how the worker's
+// reports reach its controls and the tray icon, the hover placement and parking, and "Выход".
+
+#include <winsock2.h>
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/instance_takeover_win32.h"
+#include "app/program_environment.h"
+#include "auth/auth_messages.h"
+#include "auth/line_list.h"
+#include "formats/value_list.h"
+#include "formats/wide_text_win32.h"
+#include "ui/monitor_form_win32.h"
+
+namespace vq {
+namespace {
+
+// The texts of the window's child windows that are shown (while the window itself may be hidden).
+std::vector<std::wstring> VisibleChildTexts(HWND parent) {
+    std::vector<std::wstring> texts;
+    EnumChildWindows(
+        parent,
+        [](HWND child, LPARAM list) -> BOOL {
+            if (!(GetWindowLongPtrW(child, GWL_STYLE) & WS_VISIBLE)) return TRUE;
+            wchar_t text[256] = {};
+            GetWindowTextW(child, text, 256);
+            if (text[0]) reinterpret_cast<std::vector<std::wstring>*>(list)->push_back(text);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&texts));
+    return texts;
+}
+
+bool Contains(const std::vector<std::wstring>& texts, const std::wstring& text) {
+    for (const auto& t : texts)
+        if (t == text) return true;
+    return false;
+}
+
+// A server that takes connections into its backlog and never answers: the window's worker sends
+// its first request there and then waits for the answer (30 s), so the only reports the window
+// handles during a test are the test's own.
+class SilentServer {
+public:
+    SilentServer() {
+        WSADATA data;
+        WSAStartup(MAKEWORD(2, 2), &data);
+        socket_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof(address));
+        listen(socket_, 4);
+        int length = sizeof(address);
+        getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length);
+        port_ = ntohs(address.sin_port);
+    }
+    ~SilentServer() {
+        closesocket(socket_);
+        WSACleanup();
+    }
+    std::u16string Argument() const {
+        const std::string text = "server=http://127.0.0.1:" + std::to_string(port_) + "/";
+        return std::u16string(text.begin(), text.end());
+    }
+    std::u16string BaseUrl() const { return Argument().substr(7); }
+
+private:
+    SOCKET socket_ = INVALID_SOCKET;
+    unsigned short port_ = 0;
+};
+
+class MonitorFormTest : public ::testing::Test {
+protected:
+    SilentServer server;
+    TKVRMonitorForm form{ProgramStart{GetModuleHandleW(nullptr), {server.Argument()}, ExecutablePath()}};
+};
+
+TEST_F(MonitorFormTest, WaitsHiddenAboveAndLeftOfTheScreenUnderItsFixedIdentity) {
+    const HWND window = form.Handle();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(FindWindowW(kMonitorWindowClass, kMonitorWindowTitle), window);
+    EXPECT_FALSE(IsWindowVisible(window));
+    const LONG_PTR style = GetWindowLongPtrW(window, GWL_STYLE);
+    const LONG_PTR exStyle = GetWindowLongPtrW(window, GWL_EXSTYLE);
+    EXPECT_TRUE(style & WS_POPUP);
+    EXPECT_FALSE(style & (WS_CAPTION | WS_THICKFRAME | WS_BORDER));
+    EXPECT_TRUE(exStyle & WS_EX_TOOLWINDOW);
+    EXPECT_TRUE(exStyle & WS_EX_TOPMOST);
+    RECT client, outer;
+    GetClientRect(window, &client);
+    GetWindowRect(window, &outer);
+    EXPECT_EQ(client.right, 217);
+    EXPECT_EQ(client.bottom, 102);
+    EXPECT_EQ(outer.left, -247);
+    EXPECT_EQ(outer.top, -132);
+
+    EXPECT_EQ(form.Status(), esConecting);
+    EXPECT_EQ(form.ServerName(), server.BaseUrl());
+    EXPECT_TRUE(form.CoolTrayIcon1().CycleIcons());
+    EXPECT_EQ(form.CoolTrayIcon1().CycleInterval(), 120u);
+    EXPECT_TRUE(form.CoolTrayIcon1().IconVisible());
+}
+
+TEST_F(MonitorFormTest, WorkerReportsReachTheControlsAndTheTrayIcon) {
+    const HWND window = form.Handle();
+    TValueList fields;
+    fields.SetItem(u"blocked", u"0");
+    fields.SetItem(u"unlim", u"1");
+    fields.SetItem(u"dname", u"Петров Пётр");
+    fields.SetItem(u"tarif", u"Безлимитный");
+    fields.SetItem(u"traf", u"1048576");
+    fields.SetItem(u"day_traf", u"0");
+    SendMessageW(window, WM_AUTH_STATUS, 0, reinterpret_cast<LPARAM>(&fields));
+    EXPECT_EQ(form.Status(), esOK);
+    const auto texts = VisibleChildTexts(window);
+    EXPECT_TRUE(Contains(texts, L"Петров Пётр"));
+    EXPECT_TRUE(Contains(texts, L"Безлимитный"));
+    EXPECT_TRUE(Contains(texts, L"Не ограничен"));
+    EXPECT_TRUE(Contains(texts, L"Всего"));
+    EXPECT_FALSE(form.CoolTrayIcon1().CycleIcons());
+    EXPECT_EQ(form.CoolTrayIcon1().IconIndex(), 0);
+
+    const std::u16string failure = u"Read timed out after 30000 ms";
+    SendMessageW(window, WM_AUTH_ERROR, 0, reinterpret_cast<LPARAM>(failure.c_str()));
+    EXPECT_EQ(form.Status(), esServerInternalError);
+    EXPECT_EQ(form.View().ErrorLabel.text, failure);
+    EXPECT_EQ(form.View().DisplayUserName.text, u"Подключение к " + server.BaseUrl() + u"...");
+    EXPECT_TRUE(Contains(VisibleChildTexts(window), ToWide(form.View().DisplayUserName.text)));
+    EXPECT_FALSE(Contains(VisibleChildTexts(window), L"Не ограничен"));
+    EXPECT_TRUE(form.CoolTrayIcon1().CycleIcons());
+
+    SendMessageW(window, WM_AUTH_FAILED, 0, 0);
+    EXPECT_EQ(form.Status(), esAuthFailed);
+    EXPECT_EQ(form.CoolTrayIcon1().IconIndex(), 1);
+
+    LineList lines;
+    SendMessageW(window, WM_AUTH_GET_SERVER, 0, reinterpret_cast<LPARAM>(&lines));
+    EXPECT_EQ(lines.Text(), server.BaseUrl() + u"\r\n");
+}
+
+TEST_F(MonitorFormTest, ShowsBesideThePointerAndParksHiddenWhenItLeaves) {
+    const HWND window = form.Handle();
+    ASSERT_TRUE(SetCursorPos(1000, 700));
+    POINT pointer;
+    GetCursorPos(&pointer);
+    form.CoolTrayIcon1MouseEnter();
+    RECT r;
+    GetWindowRect(window, &r);
+    EXPECT_EQ(r.left, pointer.x - 217);
+    EXPECT_EQ(r.top, pointer.y - 102 - 32);
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_TRUE(form.VisibleMark());
+
+    form.CoolTrayIcon1MouseExit();
+    GetWindowRect(window, &r);
+    EXPECT_EQ(r.left, -247);
+    EXPECT_EQ(r.top, -132);
+    EXPECT_FALSE(IsWindowVisible(window));
+    EXPECT_TRUE(form.VisibleMark());  // parking does not clear it
+}
+
+TEST_F(MonitorFormTest, ExitClosesTheWindowAndEndsTheMessageLoop) {
+    form.N5Click();
+    EXPECT_FALSE(IsWindow(form.Handle()));
+    MSG msg;
+    bool quit = false;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        if (msg.message == WM_QUIT) quit = true;
+    EXPECT_TRUE(quit);
+}
+
+}  // namespace
+}  // namespace vq

@@ -1,0 +1,542 @@
+#include "ui/monitor_form_win32.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "app/instance_takeover_win32.h"
+#include "auth/auth_messages.h"
+#include "auth/connection_log.h"
+#include "auth/line_list.h"
+#include "auth/server_exchange.h"
+#include "auth/worker_time.h"
+#include "formats/wide_text_win32.h"
+#include "identity/user_identity.h"
+#include "resources/resource_names.h"
+#include "ui/account_summary.h"
+#include "ui/decimal_separator.h"
+#include "ui/failure_reports.h"
+#include "ui/header_name.h"
+#include "ui/status_setter.h"
+#include "ui/window_auth_owner_win32.h"
+#include "widgets/dib_section_win32.h"
+#include "widgets/picture_resource_win32.h"
+#include "widgets/shadow_frame_resource_win32.h"
+#include "widgets/xp_image_list_gdi_win32.h"
+
+namespace vq {
+namespace {
+
+struct ControlRect {
+    int left, top, width, height;
+};
+
+// Where the controls sit in the client area.
+constexpr ControlRect kErrorLabel{0, 52, 217, 50};
+constexpr ControlRect kStatusPicture{-1, 0, 39, 40};
+constexpr ControlRect kLabel1{2, 37, 78, 14};
+constexpr ControlRect kImage1{3, 67, 32, 28};
+constexpr ControlRect kDisplayUserName{48, 1, 153, 33};
+constexpr ControlRect kTarif{4, 52, 210, 13};
+constexpr ControlRect kTrafProgress{1, 92, 215, 10};
+constexpr ControlRect kFullTitle{40, 89, 65, 13};
+constexpr ControlRect kFullTraf{105, 89, 104, 13};
+constexpr ControlRect kDayli{105, 77, 104, 13};
+constexpr ControlRect kStaticText4{40, 77, 60, 13};
+constexpr ControlRect kStaticText3{40, 65, 65, 13};
+constexpr ControlRect kOstatok{105, 65, 104, 13};
+
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr int kTrayCycleInterval = 120;
+constexpr int kTrayStartFrame = 10;
+
+// Character heights in pixels at 96 dpi: 8 pt is 11 pixels, 10 pt is 13.
+constexpr int kHeight8pt = -11;
+constexpr int kHeight10pt = -13;
+
+HFONT MakeFont(const wchar_t* face, int height, bool bold, bool italic) {
+    return CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, italic, FALSE, FALSE, RUSSIAN_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                       face);
+}
+
+COLORREF ToColorRef(ViewColor color) {
+    return color == kWindowTextColor ? GetSysColor(COLOR_WINDOWTEXT) : static_cast<COLORREF>(color);
+}
+
+// Blends a straight-alpha picture onto a DIB section's pixels at (x, y), clipped to the DIB and
+// to `clipWidth` columns of the picture.
+void BlendPicture(DibSection& target, const PixelSurface& picture, int x, int y, int clipWidth) {
+    GdiFlush();  // GDI may still be drawing into the pixels
+    const int width = std::min(picture.Width(), clipWidth);
+    for (int row = 0; row < picture.Height(); ++row) {
+        const int ty = y + row;
+        if (ty < 0 || ty >= target.Height()) continue;
+        for (int column = 0; column < width; ++column) {
+            const int tx = x + column;
+            if (tx < 0 || tx >= target.Width()) continue;
+            const Bgra s = picture.At(column, row);
+            Bgra& d = target.Bits()[ty * target.Width() + tx];
+            const int a = s.a;
+            d.b = static_cast<std::uint8_t>((s.b * a + d.b * (255 - a) + 127) / 255);
+            d.g = static_cast<std::uint8_t>((s.g * a + d.g * (255 - a) + 127) / 255);
+            d.r = static_cast<std::uint8_t>((s.r * a + d.r * (255 - a) + 127) / 255);
+        }
+    }
+}
+
+}  // namespace
+
+// A static text child window and the colour it is drawn in.
+struct TKVRMonitorForm::StaticText {
+    HWND window = nullptr;
+    ViewColor color = kBlack;
+    std::u16string text;
+    bool visible = true;
+
+    void Apply(const ViewText& wanted) {
+        if (wanted.text != text) {
+            text = wanted.text;
+            SetWindowTextW(window, WidePtr(text));
+        }
+        if (wanted.color != color) {
+            color = wanted.color;
+            InvalidateRect(window, nullptr, TRUE);
+        }
+        if (wanted.visible != visible) {
+            visible = wanted.visible;
+            ShowWindow(window, visible ? SW_SHOWNA : SW_HIDE);
+        }
+    }
+};
+
+ATOM TKVRMonitorForm::RegisterWindowClass(HINSTANCE instance) {
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof(existing);
+    if (const ATOM atom = static_cast<ATOM>(GetClassInfoExW(instance, kClassName, &existing))) return atom;
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = &TKVRMonitorForm::StaticWindowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    wc.lpszClassName = kClassName;
+    return RegisterClassExW(&wc);
+}
+
+TKVRMonitorForm::TKVRMonitorForm(ProgramStart start)
+    : start_(std::move(start)),
+      configSources_(FromWide(start_.executable.wstring()), start_.arguments),
+      config_(configSources_, SystemTickSource()) {
+    decimalSeparator_ = LocaleDecimalSeparator();
+    RegisterWindowClass(start_.instance);
+    // A borderless window whose client area is its whole size. The tool-window style keeps it out
+    // of the taskbar and the task switcher.
+    const DWORD style = WS_POPUP | WS_CLIPCHILDREN;
+    const DWORD exStyle = WS_EX_TOOLWINDOW;
+    window_ = CreateWindowExW(exStyle, kClassName, L"", style, 0, 0, kMonitorClientWidth, kMonitorClientHeight,
+                              nullptr, nullptr, start_.instance, this);
+    if (!window_) return;
+
+    CreateControls();
+    LoadPictures();
+    shadowFrame_ = LoadShadowFrame(start_.instance);
+    BoldWindowShadow1_ = std::make_unique<TBoldWindowShadow>(window_, shadowFrame_);
+    ApplyTrayIconSettings();
+    ApplyTaskBarSettings();
+    trayIcon_->Loaded();
+    FormCreate();
+}
+
+TKVRMonitorForm::~TKVRMonitorForm() {
+    // The tray icon leaves the notification area before its windows go.
+    traySubclass_.reset();
+    trayIcon_.reset();
+    // The message loop is over (or was never this window's): destroying the window now must not
+    // end the thread's next one.
+    quitOnDestroy_ = false;
+    if (window_ && IsWindow(window_)) DestroyWindow(window_);
+}
+
+void TKVRMonitorForm::CreateControls() {
+    windowFont_.Reset(MakeFont(L"Arial", kHeight8pt, false, false));
+    italicFont_.Reset(MakeFont(L"Arial", kHeight8pt, false, true));
+    headerFont_.Reset(MakeFont(L"Arial", kHeight10pt, false, false));
+    boldFont_.Reset(MakeFont(L"Arial", kHeight8pt, true, false));
+
+    auto make = [&](const ControlRect& r, const ViewText& initial, HFONT font, DWORD align) {
+        auto control = std::make_unique<StaticText>();
+        control->text = initial.text;
+        control->color = initial.color;
+        control->visible = initial.visible;
+        control->window = CreateWindowExW(0, L"STATIC", WidePtr(initial.text),
+                                          WS_CHILD | SS_NOPREFIX | align | (initial.visible ? WS_VISIBLE : 0),
+                                          r.left, r.top, r.width, r.height, window_, nullptr, start_.instance,
+                                          nullptr);
+        SendMessageW(control->window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        statics_.push_back(std::move(control));
+        return statics_.back().get();
+    };
+    // One-line rows cut what does not fit instead of wrapping it out of sight.
+    const DWORD line = SS_LEFTNOWORDWRAP;
+    DisplayUserName_ = make(kDisplayUserName, view_.DisplayUserName, headerFont_.Get(), SS_LEFT);
+    Tarif_ = make(kTarif, view_.Tarif, boldFont_.Get(), line);
+    TrafProgress_ = std::make_unique<QProgressBarWindow>(window_, kTrafProgress.left, kTrafProgress.top,
+                                                         kTrafProgress.width, kTrafProgress.height);
+    FullTitle_ = make(kFullTitle, view_.FullTitle, windowFont_.Get(), line);
+    FullTraf_ = make(kFullTraf, view_.FullTraf, boldFont_.Get(), line);
+    Dayli_ = make(kDayli, view_.Dayli, boldFont_.Get(), line);
+    StaticText4_ = make(kStaticText4, view_.StaticText4, windowFont_.Get(), line);
+    StaticText3_ = make(kStaticText3, view_.StaticText3, windowFont_.Get(), line);
+    Ostatok_ = make(kOstatok, view_.Ostatok, boldFont_.Get(), line);
+
+    if (TrafProgress_->Handle()) {
+        TQProgressBar& bar = TrafProgress_->Bar();
+        TrafProgress_->SetParentColor(kWhite);
+        bar.SetDecimalSeparator(decimalSeparator_);
+        bar.SetOrientation(boHorizontal);
+        bar.SetBarKind(bkFlat);
+        bar.SetBarLook(blGlass);
+        bar.SetRoundCorner(false);
+        bar.SetBackgroundColor(RgbColor(255, 255, 255));
+        bar.SetBarColor(RgbColor(255, 128, 128));
+        bar.SetStartColor(RgbColor(255, 128, 128));
+        bar.SetFinalColor(RgbColor(0, 255, 0));
+        bar.SetShowInactivePos(true);
+        bar.SetInvertInactPos(true);
+        bar.SetInactivePosColor(RgbColor(230, 230, 230));
+        bar.SetShaped(false);
+        bar.SetShapeColor(RgbColor(0, 128, 192));
+        bar.SetBlockSize(4);
+        bar.SetSpaceSize(1);
+        bar.SetShowFullBlock(false);
+        bar.SetMaximum(100);
+        bar.SetCaptionAlign(taCenter);
+        bar.SetFont(QFont{u"MS Sans Serif", 8, true, RgbColor(0, 0, 0)});
+        bar.SetAutoCaption(false);
+        bar.SetAutoHint(false);
+        bar.SetShowPosAsPct(true);
+        bar.SetPosition(view_.TrafProgress.position);
+    }
+}
+
+void TKVRMonitorForm::LoadPictures() {
+    const HMODULE module = start_.instance;
+    PicConecting_ = LoadPictureResource(module, VQ_RES_PIC_CONECTING);
+    PicPause_ = LoadPictureResource(module, VQ_RES_PIC_PAUSE);
+    PicConected_ = LoadPictureResource(module, VQ_RES_PIC_CONECTED);
+    PicStop_ = LoadPictureResource(module, VQ_RES_PIC_STOP);
+    Image1_ = LoadPictureResource(module, VQ_RES_PIE_CHART);
+    if (auto strip = LoadPictureResource(module, VQ_RES_LOADING_ICONS)) LoadingIcon_.SetImagesBitmap(*strip);
+    if (auto strip = LoadPictureResource(module, VQ_RES_NORMAL_ICONS)) NormalIcons_.SetImagesBitmap(*strip);
+}
+
+void TKVRMonitorForm::ApplyTrayIconSettings() {
+    loadingImages_ = std::make_unique<XPTrayImages>(LoadingIcon_);
+    normalImages_ = std::make_unique<XPTrayImages>(NormalIcons_);
+    timers_ = std::make_unique<SimpleTimerWindow>();
+    notify_ = std::make_unique<TrayNotifyWindow>();
+    trayOwner_ = std::make_unique<Win32TrayOwner>(window_);
+
+    menu_ = std::make_unique<Win32TrayMenu>(notify_->Handle());
+    const PixelSurface keys = NormalIcons_.Image(6);
+    const PixelSurface cube = NormalIcons_.Image(5);
+    const PixelSurface power = NormalIcons_.Image(4);
+    menu_->AddItem(L"Переподключиться", [this] { N1Click(); }, &keys);
+    menu_->AddItem(L"О программе", [this] { N3Click(); }, &cube);
+    menu_->AddSeparator();
+    menu_->AddItem(L"Выход", [this] { N5Click(); }, &power);
+
+    trayIcon_ = std::make_unique<TCoolTrayIcon>(notify_->Handler(), timers_->Handler(), trayOwner_.get());
+    TCoolTrayIcon& icon = *trayIcon_;
+    icon.SetIconList(loadingImages_.get());
+    icon.SetCycleIcons(true);
+    icon.SetCycleInterval(kTrayCycleInterval);
+    if (UniqueIcon picture = CreateIconFromImage(LoadingIcon_, kTrayStartFrame)) {
+        const Win32TrayIconImage image(picture.Detach());
+        icon.SetIcon(&image);
+    }
+    icon.SetIconVisible(true);
+    icon.SetIconIndex(kTrayStartFrame);
+    icon.SetPopupMenu(menu_.get());
+    icon.SetLeftPopup(true);
+    icon.SetWantEnterExitEvents(true);
+    icon.SetMinimizeToTray(true);
+    icon.OnMouseEnter = [this](TCoolTrayIcon&) { CoolTrayIcon1MouseEnter(); };
+    icon.OnMouseExit = [this](TCoolTrayIcon&) { CoolTrayIcon1MouseExit(); };
+    traySubclass_ = std::make_unique<TrayOwnerSubclass>(window_, icon);
+}
+
+void TKVRMonitorForm::ApplyTaskBarSettings() {
+    // The window's taskbar settings as stored: the seven default thumbnail buttons, no taskbar
+    // item, no thumbnail clip. Each setter pushes the settings to the taskbar, so the item that
+    // the first push adds is removed again before the window is ever shown.
+    taskbarPlatform_ = std::make_unique<Win32TaskbarPlatform>(window_);
+    TaskBar1_ = std::make_unique<TTaskBar>(*taskbarPlatform_);
+    for (int i = 0; i < 7; ++i) TaskBar1_->Button(i).SetIconId(TaskBar1_->Button(i).IconId());
+    TaskBar1_->SetTaskBarButton(false);
+    TaskBar1_->SetThumbnailClipEnabled(false);
+}
+
+void TKVRMonitorForm::FormCreate() {
+    SetWindowTextW(window_, kMonitorWindowTitle);
+    SetStatus(esConecting);
+    const ScreenPoint parked = ParkingPosition(OuterSize());
+    SetWindowPos(window_, HWND_TOPMOST, parked.x, parked.y, 0, 0, SWP_HIDEWINDOW | SWP_NOACTIVATE | SWP_NOSIZE);
+    config_.ReadServerConfig();
+    const MonitorView before = view_;
+    view_.DisplayUserName.text = HeaderUserName(identity_);
+    ApplyView(before);
+    Reconect();
+}
+
+void TKVRMonitorForm::Reconect() {
+    config_.ResetLastConfigRead();
+    AuthWorkerServices services;
+    authOwner_ = std::make_shared<WindowAuthOwner>(window_);
+    services.owner = authOwner_;
+    services.time = std::make_shared<SystemWorkerTime>();
+    services.log = std::make_shared<FileConnectionLog>(
+        [arguments = start_.arguments] { return arguments; },
+        FromWide(start_.executable.parent_path().wstring()));
+    services.open_channel = [] { return std::make_unique<ServerExchange>(); };
+    services.module_handle = reinterpret_cast<std::uintptr_t>(start_.instance);
+    FAuthThread = std::make_unique<TAuthThread>(std::move(services));
+}
+
+void TKVRMonitorForm::FormDestroy() {
+    if (FAuthThread) FAuthThread->Terminate();
+    // The worker may still be in an exchange or a pause; its later reports must reach no window,
+    // not one that happens to get this window's handle next.
+    if (authOwner_) authOwner_->Detach();
+}
+
+void TKVRMonitorForm::SetStatus(TConectionStatus value) {
+    const MonitorView before = view_;
+    if (vq::SetStatus(view_, value, {config_.ServerName(), FErrorMessage})) ApplyView(before);
+}
+
+// --- Copying the view onto the controls ---------------------------------------------------------
+
+void TKVRMonitorForm::ApplyView(const MonitorView& before) {
+    DisplayUserName_->Apply(view_.DisplayUserName);
+    Tarif_->Apply(view_.Tarif);
+    FullTitle_->Apply(view_.FullTitle);
+    FullTraf_->Apply(view_.FullTraf);
+    Dayli_->Apply(view_.Dayli);
+    StaticText4_->Apply(view_.StaticText4);
+    StaticText3_->Apply(view_.StaticText3);
+    Ostatok_->Apply(view_.Ostatok);
+    if (TrafProgress_->Handle()) {
+        TQProgressBar& bar = TrafProgress_->Bar();
+        if (bar.Visible() != view_.TrafProgress.visible) bar.SetVisible(view_.TrafProgress.visible);
+        if (bar.position() != view_.TrafProgress.position) bar.SetPosition(view_.TrafProgress.position);
+    }
+    // The labels and pictures are painted on the window itself.
+    if (view_.ErrorLabel != before.ErrorLabel || view_.Label1 != before.Label1 ||
+        view_.frontPicture != before.frontPicture || view_.Image1Visible != before.Image1Visible)
+        InvalidateRect(window_, nullptr, FALSE);
+    if (view_.tray != before.tray) ApplyTray();
+}
+
+void TKVRMonitorForm::ApplyTray() {
+    TCoolTrayIcon& icon = *trayIcon_;
+    if (view_.tray.cycleIcons) {
+        icon.SetCycleIcons(true);
+        icon.SetIconList(view_.tray.list == TrayIconList::LoadingIcon ? loadingImages_.get() : normalImages_.get());
+    } else {
+        icon.SetCycleIcons(false);
+        icon.SetIconList(view_.tray.list == TrayIconList::LoadingIcon ? loadingImages_.get() : normalImages_.get());
+        icon.SetIconIndex(view_.tray.iconIndex);
+    }
+}
+
+void TKVRMonitorForm::OnPaint() {
+    PAINTSTRUCT ps;
+    const HDC dc = BeginPaint(window_, &ps);
+    if (!dc) return;
+    DibSection canvas(kMonitorClientWidth, kMonitorClientHeight);
+    if (canvas.Dc()) {
+        const HDC mem = canvas.Dc();
+        RECT all{0, 0, kMonitorClientWidth, kMonitorClientHeight};
+        FillRect(mem, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        SetBkMode(mem, TRANSPARENT);
+
+        // The error panel: the whole width, words wrapped, cut at its bottom edge.
+        if (view_.ErrorLabel.visible) {
+            ObjectSelection font(mem, windowFont_.Get());
+            SetTextColor(mem, ToColorRef(view_.ErrorLabel.color));
+            RECT r{kErrorLabel.left, kErrorLabel.top, kErrorLabel.left + kErrorLabel.width,
+                   kErrorLabel.top + kErrorLabel.height};
+            const std::wstring text = ToWide(view_.ErrorLabel.text);
+            DrawTextW(mem, text.c_str(), static_cast<int>(text.size()), &r,
+                      DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
+        }
+        // The state line sizes to its text and is opaque (white behind it).
+        if (view_.Label1.visible) {
+            ObjectSelection font(mem, italicFont_.Get());
+            const std::wstring text = ToWide(view_.Label1.text);
+            RECT r{kLabel1.left, kLabel1.top, kLabel1.left, kLabel1.top};
+            DrawTextW(mem, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+            FillRect(mem, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+            SetTextColor(mem, ToColorRef(view_.Label1.color));
+            DrawTextW(mem, text.c_str(), static_cast<int>(text.size()), &r, DT_SINGLELINE | DT_NOPREFIX);
+        }
+        if (view_.Image1Visible && Image1_) BlendPicture(canvas, *Image1_, kImage1.left, kImage1.top, kImage1.width);
+        // The four status pictures share one place; only the one in front can be seen.
+        const std::optional<PixelSurface>* front = &PicStop_;
+        switch (view_.frontPicture) {
+        case StatusPicture::PicConecting: front = &PicConecting_; break;
+        case StatusPicture::PicPause: front = &PicPause_; break;
+        case StatusPicture::PicConected: front = &PicConected_; break;
+        case StatusPicture::PicStop: front = &PicStop_; break;
+        }
+        if (*front)
+            BlendPicture(canvas, **front, kStatusPicture.left, kStatusPicture.top,
+                         kStatusPicture.width - kStatusPicture.left);
+        GdiFlush();
+        BitBlt(dc, 0, 0, kMonitorClientWidth, kMonitorClientHeight, mem, 0, 0, SRCCOPY);
+    }
+    EndPaint(window_, &ps);
+}
+
+std::optional<LRESULT> TKVRMonitorForm::ColorStatic(HDC dc, HWND control) {
+    for (const auto& text : statics_) {
+        if (text->window != control) continue;
+        SetTextColor(dc, ToColorRef(text->color));
+        SetBkColor(dc, kWhite);
+        SetBkMode(dc, OPAQUE);
+        return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
+    }
+    return std::nullopt;
+}
+
+// --- Hover --------------------------------------------------------------------------------------
+
+std::optional<ScreenPoint> TKVRMonitorForm::CursorPos() {
+    POINT p;
+    if (!GetCursorPos(&p)) return std::nullopt;
+    return ScreenPoint{p.x, p.y};
+}
+
+WindowSize TKVRMonitorForm::OuterSize() {
+    RECT r;
+    if (!GetWindowRect(window_, &r)) return {kMonitorClientWidth, kMonitorClientHeight};
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+void TKVRMonitorForm::PlaceShown(ScreenPoint p) {
+    SetWindowPos(window_, HWND_TOPMOST, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
+void TKVRMonitorForm::PlaceHidden(ScreenPoint p) {
+    SetWindowPos(window_, HWND_TOPMOST, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_HIDEWINDOW);
+}
+
+void TKVRMonitorForm::ShowNormal() {
+    ShowWindow(window_, SW_SHOWNORMAL);
+    visibleMark_ = true;
+}
+
+void TKVRMonitorForm::Repaint() {
+    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+void TKVRMonitorForm::UpdateShadowPosition() {
+    if (BoldWindowShadow1_) BoldWindowShadow1_->ForceUpdatePosition();
+}
+
+void TKVRMonitorForm::CoolTrayIcon1MouseEnter() { ShowBesidePointer(*this); }
+
+void TKVRMonitorForm::CoolTrayIcon1MouseExit() { ParkHidden(*this); }
+
+// --- Menu ---------------------------------------------------------------------------------------
+
+void TKVRMonitorForm::N1Click() { RelaunchProgram(start_.executable); }
+
+void TKVRMonitorForm::N3Click() {
+    if (OnShowAbout) OnShowAbout();
+}
+
+void TKVRMonitorForm::N5Click() { SendMessageW(window_, WM_CLOSE, 0, 0); }
+
+// --- Window procedure ---------------------------------------------------------------------------
+
+LRESULT CALLBACK TKVRMonitorForm::StaticWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        // A window of this class made by anything but the constructor has no object behind it.
+        if (auto* self = static_cast<TKVRMonitorForm*>(create->lpCreateParams)) {
+            self->window_ = window;
+            SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        }
+    }
+    auto* self = reinterpret_cast<TKVRMonitorForm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(window, msg, wParam, lParam);
+    if (msg == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        self->window_ = nullptr;
+        return DefWindowProcW(window, msg, wParam, lParam);
+    }
+    return self->WindowProc(msg, wParam, lParam);
+}
+
+LRESULT TKVRMonitorForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_ERASEBKGND:
+        return 1;  // WM_PAINT covers the whole client area
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    case WM_CTLCOLORSTATIC:
+        if (auto brush = ColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam))) return *brush;
+        break;
+    case WM_ACTIVATE:
+        if (TaskBar1_) TaskBar1_->HandleMessage(msg, wParam);
+        break;
+    case WM_DESTROY:
+        FormDestroy();
+        // The main window closing ends the program.
+        if (quitOnDestroy_) PostQuitMessage(0);
+        return 0;
+    default:
+        break;
+    }
+    // The worker's reports get the ordinary processing first, then their own handling.
+    const LRESULT result = DefWindowProcW(window_, msg, wParam, lParam);
+    if (msg >= WM_AUTH_ERROR && msg <= WM_AUTH_FAILED) HandleWorkerMessage(msg, wParam, lParam);
+    return result;
+}
+
+void TKVRMonitorForm::HandleWorkerMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
+    try {
+        const MonitorView before = view_;
+        switch (msg) {
+        case WM_AUTH_ERROR:
+            HandleAuthError(view_, FErrorMessage, wParam, reinterpret_cast<const char16_t*>(lParam),
+                            config_.ServerName());
+            break;
+        case WM_AUTH_NEED_DATA:
+            if (lParam) HandleAuthNeedData(identity_, *reinterpret_cast<TValueList*>(lParam));
+            break;
+        case WM_AUTH_STATUS:
+            if (lParam)
+                HandleAuthStatus(view_, *reinterpret_cast<const TValueList*>(lParam),
+                                 {config_.ServerName(), FErrorMessage}, decimalSeparator_);
+            break;
+        case WM_AUTH_GET_SERVER:
+            if (lParam) config_.HandleGetServer(*reinterpret_cast<LineList*>(lParam));
+            break;
+        case WM_AUTH_FAILED:
+            HandleAuthFailed(view_, FErrorMessage, config_.ServerName());
+            break;
+        default:
+            break;
+        }
+        ApplyView(before);
+    } catch (...) {
+        // Nothing raises out of a window procedure; a failed display update leaves the window as
+        // it was, and the worker goes on.
+    }
+}
+
+}  // namespace vq
