@@ -133,8 +133,13 @@ TKVRMonitorForm::TKVRMonitorForm(ProgramStart start)
     // of the taskbar and the task switcher.
     const DWORD style = WS_POPUP | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_TOOLWINDOW;
+    // The program's windows are owned by a hidden application window, as a framework's forms are:
+    // an owned window never gets a taskbar button, whatever the shell makes of the tool-window
+    // style (Wine's taskbar, for one, lists every visible unowned window).
+    applicationWindow_.Reset(CreateWindowExW(0, L"STATIC", L"vq", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                             start_.instance, nullptr));
     window_ = CreateWindowExW(exStyle, kClassName, L"", style, 0, 0, kMonitorClientWidth, kMonitorClientHeight,
-                              nullptr, nullptr, start_.instance, this);
+                              applicationWindow_.Get(), nullptr, start_.instance, this);
     if (!window_) return;
 
     CreateControls();

@@ -55,6 +55,8 @@ public:
     TKVRMonitorForm& operator=(const TKVRMonitorForm&) = delete;
 
     HWND Handle() const { return window_; }
+    // The hidden window that owns the program's windows.
+    HWND ApplicationWindow() const { return applicationWindow_.Get(); }
 
     TConectionStatus Status() const { return view_.FErrorStatus; }
     void SetStatus(TConectionStatus value);
@@ -109,6 +111,7 @@ private:
     void UpdateShadowPosition() override;
 
     ProgramStart start_;
+    UniqueHandle<HWND, &DestroyWindow> applicationWindow_;
     HWND window_ = nullptr;
     MonitorView view_;
     std::u16string FErrorMessage;

@@ -32,6 +32,8 @@ int RunProgram(HINSTANCE instance) {
 
     Win32IdentityPlatform identity;
     TInfoForm about(instance, [&] { return ReadAboutRows(monitor.ServerName(), identity, PlatformRegistry()); });
+    // Owned like the monitor window, so that it never gets a taskbar button either.
+    SetWindowLongPtrW(about.Handle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(monitor.ApplicationWindow()));
     monitor.OnShowAbout = [&] { about.Show(); };
 
     MSG msg{};

@@ -92,6 +92,9 @@ TEST_F(MonitorFormTest, WaitsHiddenAboveAndLeftOfTheScreenUnderItsFixedIdentity)
     EXPECT_FALSE(style & (WS_CAPTION | WS_THICKFRAME | WS_BORDER));
     EXPECT_TRUE(exStyle & WS_EX_TOOLWINDOW);
     EXPECT_TRUE(exStyle & WS_EX_TOPMOST);
+    // Owned by the hidden application window: no taskbar button in any shell.
+    EXPECT_EQ(GetWindow(window, GW_OWNER), form.ApplicationWindow());
+    EXPECT_NE(form.ApplicationWindow(), nullptr);
     RECT client, outer;
     GetClientRect(window, &client);
     GetWindowRect(window, &outer);
