@@ -129,17 +129,14 @@ TKVRMonitorForm::TKVRMonitorForm(ProgramStart start)
       config_(configSources_, SystemTickSource()) {
     decimalSeparator_ = LocaleDecimalSeparator();
     RegisterWindowClass(start_.instance);
-    // A borderless window whose client area is its whole size. The tool-window style keeps it out
-    // of the taskbar and the task switcher.
-    const DWORD style = WS_POPUP | WS_CLIPCHILDREN;
-    const DWORD exStyle = WS_EX_TOOLWINDOW;
+    const WindowCreateParams params = CreateParams();
     // The program's windows are owned by a hidden application window, as a framework's forms are:
     // an owned window never gets a taskbar button, whatever the shell makes of the tool-window
     // style (Wine's taskbar, for one, lists every visible unowned window).
     applicationWindow_.Reset(CreateWindowExW(0, L"STATIC", L"vq", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                              start_.instance, nullptr));
-    window_ = CreateWindowExW(exStyle, kClassName, L"", style, 0, 0, kMonitorClientWidth, kMonitorClientHeight,
-                              applicationWindow_.Get(), nullptr, start_.instance, this);
+    window_ = CreateWindowExW(params.exStyle, kClassName, L"", params.style, 0, 0, kMonitorClientWidth,
+                              kMonitorClientHeight, applicationWindow_.Get(), nullptr, start_.instance, this);
     if (!window_) return;
 
     CreateControls();
@@ -150,6 +147,14 @@ TKVRMonitorForm::TKVRMonitorForm(ProgramStart start)
     ApplyTaskBarSettings();
     trayIcon_->Loaded();
     FormCreate();
+}
+
+TKVRMonitorForm::WindowCreateParams TKVRMonitorForm::CreateParams() {
+    // A borderless window whose client area is its whole size; the tool-window style keeps it out
+    // of the taskbar and the task switcher.
+    WindowCreateParams params{WS_POPUP | WS_CLIPCHILDREN, 0};
+    params.exStyle |= WS_EX_TOOLWINDOW;
+    return params;
 }
 
 TKVRMonitorForm::~TKVRMonitorForm() {

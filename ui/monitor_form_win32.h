@@ -82,6 +82,12 @@ public:
 
 private:
     struct StaticText;
+    struct WindowCreateParams {
+        DWORD style;
+        DWORD exStyle;
+    };
+
+    static WindowCreateParams CreateParams();
 
     static ATOM RegisterWindowClass(HINSTANCE instance);
     static LRESULT CALLBACK StaticWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
