@@ -1,6 +1,7 @@
 #include "ui/about_window.h"
 
 #include "identity/user_identity.h"
+#include "ui/header_name.h"
 
 namespace vq {
 
@@ -122,7 +123,9 @@ AboutRows ReadAboutRows(std::u16string_view serverName, IdentityPlatform& platfo
                         Registry& registry) noexcept {
     AboutRows rows;
     rows.serverName = Guarded([&] { return std::u16string(serverName); });
-    rows.displayName = Guarded([&] { return GetUserNameString(platform, NameFormat::Display); });
+    // The user as the monitor window's header names them: the display name, or the account name
+    // of an account that has none.
+    rows.displayName = Guarded([&] { return HeaderUserName(platform); });
     rows.domain = Guarded([&] { return GetTcpipDomain(registry); });
     return rows;
 }

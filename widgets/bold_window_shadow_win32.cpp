@@ -64,6 +64,12 @@ bool TBoldWindowShadow::OwnerVisible() {
 void TBoldWindowShadow::PlaceShadow(const WindowRect& rect) {
     const HWND shadow = shadow_.Handle();
     if (shadow == nullptr) return;
+    // The shadow shares its owner's owner, so that a shell that gives the owner no taskbar button
+    // because it is owned gives the shadow none either. (Owned by the owner itself, it would have
+    // to stay above it.)
+    const HWND ownersOwner = owner_ ? GetWindow(owner_, GW_OWNER) : nullptr;
+    if (GetWindow(shadow, GW_OWNER) != ownersOwner)
+        SetWindowLongPtrW(shadow, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(ownersOwner));
     // Insert after the owner: directly below it in z-order (and topmost when it is).
     SetWindowPos(shadow, owner_, rect.left, rect.top, rect.Width(), rect.Height(), SWP_NOACTIVATE);
     shadow_.SetBounds(rect);

@@ -28,27 +28,6 @@ void CopyText(const std::array<char16_t, N>& from, WCHAR (&to)[N]) {
     std::copy(from.begin(), from.end(), to);
 }
 
-// A 32-bit top-down DIB section holding the picture premultiplied, as a menu item's hbmpItem
-// must be to show its alpha. It is not selected into any DC (a DibSection object keeps its
-// bitmap selected into its own DC, and the menu must select the bitmap into the DC it draws
-// with). Null when GDI refuses it.
-UniqueBitmap MenuItemBitmap(const PixelSurface& picture) {
-    if (picture.Empty()) return {};
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = picture.Width();
-    info.bmiHeader.biHeight = -picture.Height();  // negative: rows top to bottom
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!bitmap || bits == nullptr) return {};
-    const PixelSurface premultiplied = Premultiplied(picture);
-    std::memcpy(bits, premultiplied.Data(), premultiplied.ByteSize());
-    return bitmap;
-}
-
 }  // namespace
 
 // --- TrayNotifyWindow ---------------------------------------------------------------------------
@@ -164,17 +143,61 @@ void Win32TrayMenu::AddItem(const std::wstring& text, std::function<void()> onCl
                             const PixelSurface* image, bool isDefault) {
     const UINT command = static_cast<UINT>(items_.size() + 1);  // 0 means "nothing chosen"
     AppendMenuW(menu_.Get(), MF_STRING, command, text.c_str());
-    if (image != nullptr) {
-        if (UniqueBitmap bitmap = MenuItemBitmap(*image)) {
-            MENUITEMINFOW info{};
-            info.cbSize = sizeof info;
-            info.fMask = MIIM_BITMAP;
-            info.hbmpItem = bitmap.Get();
-            if (SetMenuItemInfoW(menu_.Get(), command, FALSE, &info)) bitmaps_.push_back(std::move(bitmap));
+    if (image != nullptr && !image->Empty()) {
+        // The menu asks its window to measure and draw the picture (HBMMENU_CALLBACK), which is
+        // then blended with its alpha onto the menu's own background. A 32-bit hbmpItem would
+        // be copied without its alpha by menus that do not blend (classic ones, Wine's).
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_BITMAP;
+        info.hbmpItem = HBMMENU_CALLBACK;
+        if (SetMenuItemInfoW(menu_.Get(), command, FALSE, &info)) {
+            pictures_.emplace(command, DibSection(Premultiplied(*image)));
+            if (!subclassed_ && menuWindow_)
+                subclassed_ = SetWindowSubclass(menuWindow_, &MenuWindowProc, kMenuSubclassId,
+                                                reinterpret_cast<DWORD_PTR>(this)) != FALSE;
         }
     }
     if (isDefault) SetMenuDefaultItem(menu_.Get(), command, FALSE);
     items_.push_back({std::move(onClick), isDefault});
+}
+
+Win32TrayMenu::~Win32TrayMenu() {
+    if (subclassed_) RemoveWindowSubclass(menuWindow_, &MenuWindowProc, kMenuSubclassId);
+}
+
+const DibSection* Win32TrayMenu::Picture(UINT command) const {
+    const auto found = pictures_.find(command);
+    return found == pictures_.end() ? nullptr : &found->second;
+}
+
+LRESULT CALLBACK Win32TrayMenu::MenuWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                               DWORD_PTR data) {
+    const auto* self = reinterpret_cast<const Win32TrayMenu*>(data);
+    if (msg == WM_MEASUREITEM) {
+        auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        if (item->CtlType == ODT_MENU) {
+            if (const DibSection* picture = self->Picture(item->itemID)) {
+                item->itemWidth = static_cast<UINT>(picture->Width());
+                item->itemHeight = static_cast<UINT>(picture->Height());
+                return TRUE;
+            }
+        }
+    } else if (msg == WM_DRAWITEM) {
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (item->CtlType == ODT_MENU) {
+            if (const DibSection* picture = self->Picture(item->itemID)) {
+                const RECT& r = item->rcItem;
+                const int x = r.left + (r.right - r.left - picture->Width()) / 2;
+                const int y = r.top + (r.bottom - r.top - picture->Height()) / 2;
+                const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+                GdiAlphaBlend(item->hDC, x, y, picture->Width(), picture->Height(), picture->Dc(), 0, 0,
+                              picture->Width(), picture->Height(), blend);
+                return TRUE;
+            }
+        }
+    }
+    return DefSubclassProc(window, msg, wParam, lParam);
 }
 
 void Win32TrayMenu::AddSeparator() { AppendMenuW(menu_.Get(), MF_SEPARATOR, 0, nullptr); }

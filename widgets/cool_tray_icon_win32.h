@@ -6,11 +6,13 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "widgets/cool_tray_icon.h"
+#include "widgets/dib_section_win32.h"
 #include "widgets/gdi_handles_win32.h"
 #include "widgets/pixel_surface.h"
 
@@ -68,9 +70,13 @@ private:
 class Win32TrayMenu final : public TrayPopupMenu {
 public:
     explicit Win32TrayMenu(HWND menuWindow);
+    ~Win32TrayMenu() override;
+    Win32TrayMenu(const Win32TrayMenu&) = delete;
+    Win32TrayMenu& operator=(const Win32TrayMenu&) = delete;
     void AddItem(const std::wstring& text, std::function<void()> onClick, bool isDefault = false);
     // An item with a picture of straight alpha (may be null: no picture). The menu keeps a
-    // premultiplied 32-bit copy as the item's bitmap, which menus since Vista draw with its alpha.
+    // premultiplied copy and draws it, blended, when the menu window is asked to (the menu window
+    // is subclassed for WM_MEASUREITEM and WM_DRAWITEM of the menu's pictures).
     void AddItem(const std::wstring& text, std::function<void()> onClick, const PixelSurface* image,
                  bool isDefault = false);
     void AddSeparator();
@@ -86,11 +92,15 @@ private:
         std::function<void()> onClick;
         bool isDefault;
     };
+    static constexpr UINT_PTR kMenuSubclassId = 0x7651;
+    static LRESULT CALLBACK MenuWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                           DWORD_PTR data);
+    const DibSection* Picture(UINT command) const;
     void Run(UINT command);
 
     HWND menuWindow_;
-    // The items' bitmaps; declared before the menu so that they outlive it.
-    std::vector<UniqueBitmap> bitmaps_;
+    bool subclassed_ = false;
+    std::map<UINT, DibSection> pictures_;  // by command
     UniqueMenu menu_;
     std::vector<Item> items_;
     bool autoPopup_ = true;

@@ -117,6 +117,10 @@ TEST_F(AboutRowsTest, ReadsNameAndDomainAfresh) {
     EXPECT_EQ(ReadAboutRows(u"", platform, registry),
               (AboutRows{u"", u"Петров Пётр", u"branch.local"}));
     EXPECT_EQ(platform.name_requests.size(), 2u);
+
+    // An account without a display name is shown by its account name.
+    platform.names = {{NameFormat::SamCompatible, u"TEST\\kassa1"}};
+    EXPECT_EQ(ReadAboutRows(u"", platform, registry).displayName, u"TEST\\kassa1");
 }
 
 TEST_F(AboutRowsTest, UnreadableValuesAreEmpty) {

@@ -4,11 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <optional>
+#include <cstdlib>
 #include <vector>
 
 #include "resources/resource_names.h"
+#include "widgets/dib_section_win32.h"
 #include "widgets/picture_resource_win32.h"
 #include "widgets/premultiplied_alpha.h"
 #include "widgets/xp_image_list.h"
@@ -16,19 +16,31 @@
 namespace vq {
 namespace {
 
-// The pixels of a menu item's DIB section, read straight from its memory.
-std::optional<PixelSurface> BitmapPixels(HBITMAP bitmap) {
-    DIBSECTION dib{};
-    if (GetObjectW(bitmap, sizeof dib, &dib) != sizeof dib || dib.dsBm.bmBits == nullptr ||
-        dib.dsBm.bmBitsPixel != 32)
-        return std::nullopt;
-    PixelSurface pixels(dib.dsBm.bmWidth, dib.dsBm.bmHeight);
-    GdiFlush();
-    std::memcpy(pixels.Data(), dib.dsBm.bmBits, pixels.ByteSize());
-    return pixels;
+// The picture blended onto white, as the menu should show it.
+PixelSurface OnWhite(const PixelSurface& picture) {
+    PixelSurface out = Premultiplied(picture);
+    for (int y = 0; y < out.Height(); ++y)
+        for (int x = 0; x < out.Width(); ++x) {
+            Bgra& p = out.At(x, y);
+            const int rest = 255 - p.a;
+            p.b = static_cast<std::uint8_t>(p.b + 255 * rest / 255);
+            p.g = static_cast<std::uint8_t>(p.g + 255 * rest / 255);
+            p.r = static_cast<std::uint8_t>(p.r + 255 * rest / 255);
+        }
+    return out;
 }
 
-TEST(TrayMenuWin32Test, ItemsCarryPremultipliedPicturesAndSeparators) {
+bool SameColours(const PixelSurface& a, const PixelSurface& b) {
+    if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
+    for (int y = 0; y < a.Height(); ++y)
+        for (int x = 0; x < a.Width(); ++x) {
+            const Bgra p = a.At(x, y), q = b.At(x, y);
+            if (std::abs(p.b - q.b) > 1 || std::abs(p.g - q.g) > 1 || std::abs(p.r - q.r) > 1) return false;
+        }
+    return true;
+}
+
+TEST(TrayMenuWin32Test, PicturesAreMeasuredAndBlendedByTheMenuWindowSeparatorsTakeNoCommand) {
     auto strip = LoadPictureResource(GetModuleHandleW(nullptr), VQ_RES_NORMAL_ICONS);
     ASSERT_TRUE(strip.has_value());
     TXPImageList icons;
@@ -37,41 +49,63 @@ TEST(TrayMenuWin32Test, ItemsCarryPremultipliedPicturesAndSeparators) {
     const PixelSurface keys = icons.Image(6);
     const PixelSurface cube = icons.Image(5);
 
+    const HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                        GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(window, nullptr);
     int clicked = 0;
-    Win32TrayMenu menu(nullptr);
-    menu.AddItem(L"Переподключиться", [&] { clicked = 1; }, &keys);
-    menu.AddItem(L"О программе", [&] { clicked = 3; }, &cube, true);
-    menu.AddSeparator();
-    menu.AddItem(L"Без картинки", [&] { clicked = 4; }, nullptr);
+    {
+        Win32TrayMenu menu(window);
+        menu.AddItem(L"Переподключиться", [&] { clicked = 1; }, &keys);
+        menu.AddItem(L"О программе", [&] { clicked = 3; }, &cube, true);
+        menu.AddSeparator();
+        menu.AddItem(L"Без картинки", [&] { clicked = 4; }, nullptr);
 
-    const HMENU handle = menu.Handle();
-    ASSERT_EQ(GetMenuItemCount(handle), 4);
-    struct Row {
-        const char* name;
-        bool separator;
-        const PixelSurface* picture;
-    };
-    const std::vector<Row> rows{{"keys", false, &keys}, {"cube", false, &cube},
-                                {"separator", true, nullptr}, {"plain", false, nullptr}};
-    for (UINT i = 0; i < rows.size(); ++i) {
-        SCOPED_TRACE(rows[i].name);
-        MENUITEMINFOW info{};
-        info.cbSize = sizeof info;
-        info.fMask = MIIM_FTYPE | MIIM_BITMAP | MIIM_ID;
-        ASSERT_TRUE(GetMenuItemInfoW(handle, i, TRUE, &info));
-        EXPECT_EQ((info.fType & MFT_SEPARATOR) != 0, rows[i].separator);
-        if (rows[i].picture == nullptr) {
-            EXPECT_EQ(info.hbmpItem, nullptr);
-            continue;
+        const HMENU handle = menu.Handle();
+        ASSERT_EQ(GetMenuItemCount(handle), 4);
+        struct Row {
+            const char* name;
+            bool separator;
+            const PixelSurface* picture;
+        };
+        const std::vector<Row> rows{{"keys", false, &keys}, {"cube", false, &cube},
+                                    {"separator", true, nullptr}, {"plain", false, nullptr}};
+        for (UINT i = 0; i < rows.size(); ++i) {
+            SCOPED_TRACE(rows[i].name);
+            MENUITEMINFOW info{};
+            info.cbSize = sizeof info;
+            info.fMask = MIIM_FTYPE | MIIM_BITMAP | MIIM_ID;
+            ASSERT_TRUE(GetMenuItemInfoW(handle, i, TRUE, &info));
+            EXPECT_EQ((info.fType & MFT_SEPARATOR) != 0, rows[i].separator);
+            if (rows[i].picture == nullptr) {
+                EXPECT_EQ(info.hbmpItem, nullptr);
+                continue;
+            }
+            EXPECT_EQ(info.hbmpItem, HBMMENU_CALLBACK);
+
+            MEASUREITEMSTRUCT measure{};
+            measure.CtlType = ODT_MENU;
+            measure.itemID = info.wID;
+            EXPECT_TRUE(SendMessageW(window, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure)));
+            EXPECT_EQ(measure.itemWidth, 16u);
+            EXPECT_EQ(measure.itemHeight, 16u);
+
+            DibSection canvas(16, 16);
+            RECT all{0, 0, 16, 16};
+            FillRect(canvas.Dc(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+            DRAWITEMSTRUCT draw{};
+            draw.CtlType = ODT_MENU;
+            draw.itemID = info.wID;
+            draw.hDC = canvas.Dc();
+            draw.rcItem = all;
+            EXPECT_TRUE(SendMessageW(window, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw)));
+            GdiFlush();
+            EXPECT_TRUE(SameColours(canvas.ToSurface(), OnWhite(*rows[i].picture)));
         }
-        ASSERT_NE(info.hbmpItem, nullptr);
-        const auto pixels = BitmapPixels(info.hbmpItem);
-        ASSERT_TRUE(pixels.has_value());
-        EXPECT_TRUE(*pixels == Premultiplied(*rows[i].picture));
+        // The separator takes no command: the default item is still the second one added.
+        EXPECT_TRUE(menu.ClickDefaultItem());
+        EXPECT_EQ(clicked, 3);
     }
-    // The separator takes no command: the default item is still the second one added.
-    EXPECT_TRUE(menu.ClickDefaultItem());
-    EXPECT_EQ(clicked, 3);
+    DestroyWindow(window);
 }
 
 }  // namespace
