@@ -197,11 +197,13 @@ void TCoolTrayIcon::SetIconVisible(bool value) {
 }
 
 void TCoolTrayIcon::SetIconList(TrayImageList* list) {
+    ++FIconSettingChanges;
     FIconList = list;
     SetIconIndex(0);
 }
 
 void TCoolTrayIcon::SetIconIndex(int value) {
+    ++FIconSettingChanges;
     if (FIconList) {
         // Lowered to the last image; a negative index or an empty list gives image 0.
         const int count = FIconList->Count();
@@ -217,6 +219,7 @@ void TCoolTrayIcon::SetIconIndex(int value) {
 }
 
 void TCoolTrayIcon::SetCycleIcons(bool value) {
+    ++FIconSettingChanges;
     FCycleIcons = value;
     if (value) {
         SetIconIndex(0);
@@ -250,7 +253,12 @@ void TCoolTrayIcon::CycleTimerTick() {
     const int count = FIconList->Count();
     if (FIconIndex >= 0 && FIconIndex < count) {
         FIcon = FIconList->GetIcon(FIconIndex);
+        // Handing the picture to the shell waits on another process, and the thread handles the
+        // messages sent to it meanwhile: one of them may stop the animation or choose another
+        // list or image. The tick then ends here instead of stepping the new setting on.
+        const std::uint32_t changes = FIconSettingChanges;
         IconChanged();
+        if (changes != FIconSettingChanges) return;
     }
     const int next = FIconIndex < count - 1 ? FIconIndex + 1 : 0;
     NotifyCycle(next);

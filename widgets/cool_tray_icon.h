@@ -341,6 +341,9 @@ private:
     bool FCycleIcons = false;
     std::uint32_t FCycleInterval = 0;
     TNotifyIconDataEx IconData{};
+    // Counts the changes of list, image and cycling, so that a cycle step can tell that one
+    // happened while it was handing its picture to the shell.
+    std::uint32_t FIconSettingChanges = 0;
     // The last NIM_ADD succeeded and no NIM_DELETE followed: a failed add is retried.
     bool FInTray = false;
 };

@@ -28,7 +28,7 @@ public:
     }
     ~EarlierWindow() {
         release_ = true;
-        if (window_) PostMessageW(window_, WM_NULL, 0, 0);
+        PostThreadMessageW(threadId_, WM_NULL, 0, 0);  // wakes GetMessageW
         thread_.join();
     }
     int CloseRequests() const { return closes_; }
@@ -44,28 +44,31 @@ private:
     }
 
     void Run(const wchar_t* className, const wchar_t* title, bool hung) {
+        threadId_ = GetCurrentThreadId();
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue exists from here on
         WNDCLASSW wc{};
-        wc.lpfnWndProc = &Proc;
+        wc.lpfnWndProc = &DefWindowProcW;
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = className;
-        // The monitor window's own class may be registered by an earlier test: this window needs
-        // its own procedure.
-        UnregisterClassW(className, wc.hInstance);
-        RegisterClassW(&wc);
+        // The monitor window's own class may be registered already by the window tests; either
+        // way the window gets this test's procedure once it exists.
+        const bool registered = RegisterClassW(&wc) != 0;
         window_ = CreateWindowExW(0, className, title, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance,
                                   nullptr);
+        SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc));
         SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         ready_ = true;
         if (hung) {
             while (!release_) std::this_thread::sleep_for(5ms);
         }
-        MSG msg;
         while (!release_ && GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
         DestroyWindow(window_);
-        UnregisterClassW(className, wc.hInstance);
+        if (registered) UnregisterClassW(className, wc.hInstance);
     }
 
     std::thread thread_;
+    std::atomic<DWORD> threadId_{0};
     HWND window_ = nullptr;
     std::atomic<bool> ready_{false};
     std::atomic<bool> release_{false};

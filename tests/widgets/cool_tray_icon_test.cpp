@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -27,6 +28,8 @@ public:
 
     bool NotifyIcon(std::uint32_t message, const TNotifyIconDataEx& data) override {
         calls.push_back({message, data});
+        // What the thread handles while the shell call waits (a message sent to it meanwhile).
+        if (onNotify) onNotify();
         log.push_back("nim" + std::to_string(message));
         if (!ready) return false;
         switch (message) {
@@ -49,6 +52,7 @@ public:
     }
     const Call& Last() const { return calls.back(); }
 
+    std::function<void()> onNotify;
     bool ready = true;
     std::set<std::uint32_t> tray;
     std::vector<Call> calls;
@@ -471,6 +475,30 @@ TEST_F(CoolTrayIconTest, StoppedAnimationWithAnotherListShowsAFixedImage) {
 
     tray.ImageListRemoved(&normal);  // a removed list is let go
     EXPECT_EQ(tray.IconList(), nullptr);
+}
+
+TEST_F(CoolTrayIconTest, ASettingChangedWhileAFrameIsHandedToTheShellIsNotSteppedOn) {
+    // The status arrives while the shell call of a cycle step waits: cycling stops and the still
+    // list's image 0 is chosen. The step must not go on to image 1 of the new list.
+    FakeImageList loading(12, 1000), normal(7, 2000);
+    TCoolTrayIcon tray(handler, timers);
+    tray.SetIconList(&loading);
+    tray.SetCycleInterval(120);
+    tray.SetCycleIcons(true);
+    bool reported = false;
+    shell.onNotify = [&] {
+        if (reported || tray.IconList() != &loading) return;
+        reported = true;
+        tray.SetCycleIcons(false);
+        tray.SetIconList(&normal);
+        tray.SetIconIndex(0);
+    };
+    platform.Advance(120);
+    ASSERT_TRUE(reported);
+    EXPECT_EQ(tray.IconList(), &normal);
+    EXPECT_EQ(tray.IconIndex(), 0);
+    EXPECT_EQ(shell.Last().data.hIcon, 2000u);
+    EXPECT_FALSE(tray.CycleTimerObject().Enabled());
 }
 
 TEST_F(CoolTrayIconTest, MenuOpensOnButtonPress) {
