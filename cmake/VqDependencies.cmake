@@ -1,5 +1,13 @@
 # zlib: Debian's zlib1g-dev natively, libz-mingw-w64-dev for Windows (found through the
-# toolchain's find root).
+# toolchain's find root). Windows programs link the static library: the import library would
+# make them need zlib1.dll, which Windows does not have (-static does not stop a full path).
+if(WIN32)
+  set(ZLIB_USE_STATIC_LIBS ON)
+  if(ZLIB_LIBRARY_RELEASE MATCHES "\\.dll\\.a$")  # found by an earlier configuration
+    unset(ZLIB_LIBRARY_RELEASE CACHE)
+    unset(ZLIB_LIBRARY CACHE)
+  endif()
+endif()
 find_package(ZLIB REQUIRED)
 
 # Boost is header-only here (Beast, Asio, URL). For the Windows build mingw must not see
