@@ -175,7 +175,7 @@ void TZipFile::SetUncompressed(int i, const std::string& Value) {
     if (Value.size() > UINT32_MAX)
         throw ECompressionError("Compression error: data too large for a ZIP entry");
     // Compress first: a failure leaves the entry as it was.
-    const std::string zlib_stream = ZlibCompress(Value);
+    const std::string zlib_stream = FDeflater.Compress(Value);
     std::string raw;
     if (zlib_stream.size() > kZlibHeaderSize + kZlibTrailerSize)
         raw = zlib_stream.substr(kZlibHeaderSize,

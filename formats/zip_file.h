@@ -11,6 +11,7 @@
 #include "formats/byte_stream.h"
 #include "formats/errors.h"
 #include "formats/local_clock.h"
+#include "formats/zlib_codec.h"
 
 namespace vq {
 
@@ -132,6 +133,9 @@ private:
     std::vector<TFileHeader> CentralDirectory;  // always as long as Files
     TEndOfCentralDir EndOfCentralDirectory;
     std::string ZipFileComment;
+    // One deflate stream for every SetUncompressed of this archive (the worker sets the same
+    // entry before each POST).
+    ZlibDeflater FDeflater;
 };
 
 }  // namespace vq

@@ -18,17 +18,6 @@ std::string ZlibMessage(const char* operation, int code, const z_stream& stream)
     return std::string(operation) + ": " + reason + " (zlib error " + std::to_string(code) + ")";
 }
 
-class DeflateEnd {
-public:
-    explicit DeflateEnd(z_stream& stream) : stream_(stream) {}
-    ~DeflateEnd() { deflateEnd(&stream_); }
-    DeflateEnd(const DeflateEnd&) = delete;
-    DeflateEnd& operator=(const DeflateEnd&) = delete;
-
-private:
-    z_stream& stream_;
-};
-
 class InflateEnd {
 public:
     explicit InflateEnd(z_stream& stream) : stream_(stream) {}
@@ -47,12 +36,37 @@ Bytef* InputBytes(std::string_view bytes, std::size_t offset) {
 
 }  // namespace
 
-std::string ZlibCompress(std::string_view bytes) {
-    z_stream stream{};
-    const int init = deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15, 8,
-                                  Z_DEFAULT_STRATEGY);
-    if (init != Z_OK) throw ECompressionError(ZlibMessage("Compression error", init, stream));
-    const DeflateEnd end(stream);
+// The deflate stream of a ZlibDeflater; ended when the object goes.
+struct ZlibDeflater::Stream {
+    z_stream z{};
+    ~Stream() { deflateEnd(&z); }
+};
+
+ZlibDeflater::ZlibDeflater() = default;
+ZlibDeflater::~ZlibDeflater() = default;
+ZlibDeflater::ZlibDeflater(const ZlibDeflater&) noexcept {}
+ZlibDeflater& ZlibDeflater::operator=(const ZlibDeflater&) noexcept { return *this; }
+
+std::string ZlibDeflater::Compress(std::string_view bytes) {
+    if (stream_) {
+        const int reset = deflateReset(&stream_->z);
+        if (reset != Z_OK) {
+            const std::string message = ZlibMessage("Compression error", reset, stream_->z);
+            stream_.reset();
+            throw ECompressionError(message);
+        }
+    } else {
+        auto fresh = std::make_unique<Stream>();
+        const int init = deflateInit2(&fresh->z, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15, 8,
+                                      Z_DEFAULT_STRATEGY);
+        if (init != Z_OK) {
+            const std::string message = ZlibMessage("Compression error", init, fresh->z);
+            fresh->z.state = nullptr;  // nothing to end
+            throw ECompressionError(message);
+        }
+        stream_ = std::move(fresh);
+    }
+    z_stream& stream = stream_->z;
 
     std::string output;
     std::size_t consumed = 0;
@@ -73,14 +87,22 @@ std::string ZlibCompress(std::string_view bytes) {
             stream.avail_out = static_cast<uInt>(kCompressStep);
             code = deflate(&stream, flush);
             output.resize(produced + kCompressStep - stream.avail_out);
-            if (code == Z_STREAM_ERROR)
-                throw ECompressionError(ZlibMessage("Compression error", code, stream));
+            if (code == Z_STREAM_ERROR) {
+                const std::string message = ZlibMessage("Compression error", code, stream);
+                stream_.reset();
+                throw ECompressionError(message);
+            }
         } while (stream.avail_out == 0);
     }
-    if (code != Z_STREAM_END)
-        throw ECompressionError(ZlibMessage("Compression error", code, stream));
+    if (code != Z_STREAM_END) {
+        const std::string message = ZlibMessage("Compression error", code, stream);
+        stream_.reset();
+        throw ECompressionError(message);
+    }
     return output;
 }
+
+std::string ZlibCompress(std::string_view bytes) { return ZlibDeflater().Compress(bytes); }
 
 std::string ZlibDecompress(std::string_view input, std::uint64_t max_output) {
     z_stream stream{};
