@@ -1,8 +1,11 @@
 #include "auth/answer_reader.h"
 
+#include <cstdint>
+#include <string>
+
+#include <boost/beast/core/buffers_range.hpp>
 #include <boost/beast/http/error.hpp>
 #include <boost/beast/http/parser.hpp>
-#include <boost/beast/http/string_body.hpp>
 
 #include "auth/exchange_error.h"
 
@@ -11,8 +14,45 @@ namespace vq {
 namespace beast = boost::beast;
 namespace http = beast::http;
 
+namespace {
+
+// The body as a string that grows only as bytes arrive. Beast's string_body reserves the whole
+// declared Content-Length as soon as the header is read, so a hostile length would allocate
+// gigabytes before the body cap could refuse the answer.
+struct GrowingStringBody {
+    using value_type = std::string;
+
+    static std::uint64_t size(const value_type& body) { return body.size(); }
+
+    class reader {
+    public:
+        template <bool isRequest, class Fields>
+        reader(http::header<isRequest, Fields>&, value_type& body) : body_(body) {}
+
+        void init(const boost::optional<std::uint64_t>&, beast::error_code& error) { error = {}; }
+
+        template <class ConstBufferSequence>
+        std::size_t put(const ConstBufferSequence& buffers, beast::error_code& error) {
+            std::size_t taken = 0;
+            for (const auto buffer : beast::buffers_range_ref(buffers)) {
+                body_.append(static_cast<const char*>(buffer.data()), buffer.size());
+                taken += buffer.size();
+            }
+            error = {};
+            return taken;
+        }
+
+        void finish(beast::error_code& error) { error = {}; }
+
+    private:
+        value_type& body_;
+    };
+};
+
+}  // namespace
+
 struct AnswerReader::Parser {
-    http::response_parser<http::string_body> parser;
+    http::response_parser<GrowingStringBody> parser;
     AnswerLimits limits;
     bool discard_body = false;
 };

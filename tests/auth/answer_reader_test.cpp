@@ -102,6 +102,8 @@ TEST(AnswerReader, BrokenOrOversizedAnswersFailWithAText) {
         {"closed inside a chunk", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n10\r\nabc", true, "inside a chunk"},
         {"headers beyond the cap", "HTTP/1.1 200 OK\r\nX: " + std::string(2000, 'a') + "\r\n\r\n", false, "headers exceed 1024 bytes"},
         {"declared body beyond the cap", "HTTP/1.1 200 OK\r\nContent-Length: 65\r\n\r\n", false, "body exceeds 64 bytes"},
+        // Nothing is set aside for a declared length before the cap refuses it.
+        {"declared terabyte body", "HTTP/1.1 200 OK\r\nContent-Length: 1000000000000\r\n\r\nab", false, "body exceeds 64 bytes"},
         {"chunked body beyond the cap", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n40\r\n" + std::string(64, 'x') + "\r\n1\r\ny\r\n0\r\n\r\n", false, "body exceeds 64 bytes"},
         {"body to the end beyond the cap", "HTTP/1.0 200 OK\r\n\r\n" + std::string(65, 'x'), true, "body exceeds 64 bytes"},
     };

@@ -1,0 +1,13 @@
+#pragma once
+// An invariant of a fuzz target: a broken one aborts, so libFuzzer keeps the input as a crash.
+#include <cstdio>
+#include <cstdlib>
+
+#define VQ_FUZZ_CHECK(condition)                                                          \
+    do {                                                                                  \
+        if (!(condition)) {                                                               \
+            std::fprintf(stderr, "%s:%d: invariant broken: %s\n", __FILE__, __LINE__,     \
+                         #condition);                                                     \
+            std::abort();                                                                 \
+        }                                                                                 \
+    } while (false)
