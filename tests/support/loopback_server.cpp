@@ -1,5 +1,6 @@
 #include "tests/support/loopback_server.h"
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 
@@ -98,6 +99,23 @@ void ServerConnection::Close() {
     boost::system::error_code ignored;
     impl_.socket.shutdown(tcp::socket::shutdown_both, ignored);
     impl_.socket.close(ignored);
+}
+
+void ServerConnection::Reset() {
+    boost::system::error_code ignored;
+    impl_.socket.set_option(asio::socket_base::linger(true, 0), ignored);
+    impl_.socket.close(ignored);
+}
+
+std::uint64_t ServerConnection::SendRepeated(std::string_view pattern, std::uint64_t total) {
+    std::uint64_t sent = 0;
+    while (sent < total) {
+        const auto size = static_cast<std::size_t>(std::min<std::uint64_t>(pattern.size(), total - sent));
+        boost::system::error_code error;
+        sent += asio::write(impl_.socket, asio::buffer(pattern.data(), size), error);
+        if (error) break;
+    }
+    return sent;
 }
 
 LoopbackServer::LoopbackServer(std::vector<Handler> handlers) : state_(std::make_unique<State>()) {

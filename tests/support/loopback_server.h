@@ -29,6 +29,11 @@ public:
     // Waits until the client closes the connection; false when it did not within the time.
     bool WaitForClientClose(std::chrono::milliseconds limit);
     void Close();
+    // Drops the connection with a reset (RST) instead of an orderly close.
+    void Reset();
+    // Sends pattern again and again until total bytes went out or the client stopped taking
+    // them; returns the bytes sent. Streams a huge answer without holding it in memory.
+    std::uint64_t SendRepeated(std::string_view pattern, std::uint64_t total);
 
 private:
     Impl& impl_;
