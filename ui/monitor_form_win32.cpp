@@ -17,6 +17,7 @@
 #include "ui/failure_reports.h"
 #include "ui/header_name.h"
 #include "ui/status_setter.h"
+#include "ui/traffic_bar_settings.h"
 #include "ui/window_auth_owner_win32.h"
 #include "widgets/dib_section_win32.h"
 #include "widgets/picture_resource_win32.h"
@@ -203,28 +204,7 @@ void TKVRMonitorForm::CreateControls() {
         TQProgressBar& bar = TrafProgress_->Bar();
         TrafProgress_->SetParentColor(kWhite);
         bar.SetDecimalSeparator(decimalSeparator_);
-        bar.SetOrientation(boHorizontal);
-        bar.SetBarKind(bkFlat);
-        bar.SetBarLook(blGlass);
-        bar.SetRoundCorner(false);
-        bar.SetBackgroundColor(RgbColor(255, 255, 255));
-        bar.SetBarColor(RgbColor(255, 128, 128));
-        bar.SetStartColor(RgbColor(255, 128, 128));
-        bar.SetFinalColor(RgbColor(0, 255, 0));
-        bar.SetShowInactivePos(true);
-        bar.SetInvertInactPos(true);
-        bar.SetInactivePosColor(RgbColor(230, 230, 230));
-        bar.SetShaped(false);
-        bar.SetShapeColor(RgbColor(0, 128, 192));
-        bar.SetBlockSize(4);
-        bar.SetSpaceSize(1);
-        bar.SetShowFullBlock(false);
-        bar.SetMaximum(100);
-        bar.SetCaptionAlign(taCenter);
-        bar.SetFont(QFont{u"MS Sans Serif", 8, true, RgbColor(0, 0, 0)});
-        bar.SetAutoCaption(false);
-        bar.SetAutoHint(false);
-        bar.SetShowPosAsPct(true);
+        ApplyTrafficBarSettings(bar);
         bar.SetPosition(view_.TrafProgress.position);
     }
 }

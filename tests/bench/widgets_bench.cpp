@@ -2,7 +2,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "widgets/hls_color.h"
+#include "ui/traffic_bar_settings.h"
 #include "widgets/pixel_surface.h"
 #include "widgets/q_progress_bar.h"
 #include "widgets/shadow_frame.h"
@@ -13,27 +13,7 @@ namespace {
 
 // The traffic bar of the monitor window (215 x 10), set up as the window sets it up.
 void SetUpTrafficBar(TQProgressBar& bar) {
-    bar.SetOrientation(boHorizontal);
-    bar.SetBarKind(bkFlat);
-    bar.SetBarLook(blGlass);
-    bar.SetRoundCorner(false);
-    bar.SetBackgroundColor(RgbColor(255, 255, 255));
-    bar.SetBarColor(RgbColor(255, 128, 128));
-    bar.SetStartColor(RgbColor(255, 128, 128));
-    bar.SetFinalColor(RgbColor(0, 255, 0));
-    bar.SetShowInactivePos(true);
-    bar.SetInvertInactPos(true);
-    bar.SetInactivePosColor(RgbColor(230, 230, 230));
-    bar.SetShaped(false);
-    bar.SetShapeColor(RgbColor(0, 128, 192));
-    bar.SetBlockSize(4);
-    bar.SetSpaceSize(1);
-    bar.SetShowFullBlock(false);
-    bar.SetMaximum(100);
-    bar.SetCaptionAlign(taCenter);
-    bar.SetAutoCaption(false);
-    bar.SetAutoHint(false);
-    bar.SetShowPosAsPct(true);
+    ApplyTrafficBarSettings(bar);
     bar.SetBounds(215, 10);
     bar.SetPosition(63);
 }
