@@ -228,9 +228,9 @@ void TKVRMonitorForm::ApplyTrayIconSettings() {
     trayOwner_ = std::make_unique<Win32TrayOwner>(window_);
 
     menu_ = std::make_unique<Win32TrayMenu>(notify_->Handle());
-    const PixelSurface keys = NormalIcons_.Image(6);
-    const PixelSurface cube = NormalIcons_.Image(5);
-    const PixelSurface power = NormalIcons_.Image(4);
+    const PixelSurface keys = NormalIcons_.Image(kMenuIconReconnect);
+    const PixelSurface cube = NormalIcons_.Image(kMenuIconAbout);
+    const PixelSurface power = NormalIcons_.Image(kMenuIconExit);
     menu_->AddItem(L"Переподключиться", [this] { N1Click(); }, &keys);
     menu_->AddItem(L"О программе", [this] { N3Click(); }, &cube);
     menu_->AddSeparator();
@@ -329,15 +329,11 @@ void TKVRMonitorForm::ApplyView(const MonitorView& before) {
 }
 
 void TKVRMonitorForm::ApplyTray() {
+    // Cycling first, then the list (which restarts at image 0), then a still icon's index.
     TCoolTrayIcon& icon = *trayIcon_;
-    if (view_.tray.cycleIcons) {
-        icon.SetCycleIcons(true);
-        icon.SetIconList(view_.tray.list == TrayIconList::LoadingIcon ? loadingImages_.get() : normalImages_.get());
-    } else {
-        icon.SetCycleIcons(false);
-        icon.SetIconList(view_.tray.list == TrayIconList::LoadingIcon ? loadingImages_.get() : normalImages_.get());
-        icon.SetIconIndex(view_.tray.iconIndex);
-    }
+    icon.SetCycleIcons(view_.tray.cycleIcons);
+    icon.SetIconList(view_.tray.list == TrayIconList::LoadingIcon ? loadingImages_.get() : normalImages_.get());
+    if (!view_.tray.cycleIcons) icon.SetIconIndex(view_.tray.iconIndex);
 }
 
 void TKVRMonitorForm::OnPaint() {

@@ -51,6 +51,10 @@ struct TrayView {
 // The still icons of NormalIcons by index.
 inline constexpr int kTrayIconOk = 0;
 inline constexpr int kTrayIconStopped = 1;
+// The menu's pictures, from the same list.
+inline constexpr int kMenuIconExit = 4;
+inline constexpr int kMenuIconAbout = 5;
+inline constexpr int kMenuIconReconnect = 6;
 
 struct BarView {
     bool visible = true;

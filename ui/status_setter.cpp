@@ -31,6 +31,16 @@ void TrayFixed(TrayView& tray, int index) {
     ++tray.assignments;
 }
 
+// Out of balance and suspended: the account rows stay, with a stop or pause picture and the
+// red icon.
+void ShowStoppedAccount(MonitorView& view, StatusPicture picture, std::u16string_view line) {
+    ShowErrorPanel(view, false);
+    view.frontPicture = picture;
+    view.DisplayUserName.color = kBlack;
+    TrayFixed(view.tray, kTrayIconStopped);
+    view.Label1.text = line;
+}
+
 }  // namespace
 
 std::u16string ConnectingHeader(std::u16string_view serverName) {
@@ -90,18 +100,10 @@ bool SetStatus(MonitorView& view, TConectionStatus value, const StatusContext& c
         view.Label1.text = kBlockedLine;
         break;
     case esOutOfBalance:
-        ShowErrorPanel(view, false);
-        view.frontPicture = StatusPicture::PicStop;
-        view.DisplayUserName.color = kBlack;
-        TrayFixed(view.tray, kTrayIconStopped);
-        view.Label1.text = kOutOfBalanceLine;
+        ShowStoppedAccount(view, StatusPicture::PicStop, kOutOfBalanceLine);
         break;
     case esSuspended:
-        ShowErrorPanel(view, false);
-        view.frontPicture = StatusPicture::PicPause;
-        view.DisplayUserName.color = kBlack;
-        TrayFixed(view.tray, kTrayIconStopped);
-        view.Label1.text = kSuspendedLine;
+        ShowStoppedAccount(view, StatusPicture::PicPause, kSuspendedLine);
         break;
     case esAuthFailed:
         view.DisplayUserName.text = kAuthFailedHeader;
