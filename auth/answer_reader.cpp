@@ -8,6 +8,7 @@
 #include <boost/beast/http/parser.hpp>
 
 #include "auth/exchange_error.h"
+#include "auth/failure_texts.h"
 
 namespace vq {
 
@@ -68,16 +69,40 @@ std::string Trim(std::string_view text) {
 
 bool IEquals(std::string_view a, std::string_view b) { return beast::iequals(a, b); }
 
+// What the parser found wrong with an answer, in the user's words; Beast's own texts are English.
+std::string WhatIsWrong(const beast::error_code& failure) {
+    using http::error;
+    static constexpr struct {
+        error code;
+        const char* text;
+    } kTexts[] = {
+        {error::bad_line_ending, "неверный конец строки"},
+        {error::bad_version, "неверная версия HTTP"},
+        {error::bad_status, "неверный код состояния"},
+        {error::bad_reason, "неверный текст состояния"},
+        {error::bad_field, "неверное имя заголовка"},
+        {error::bad_value, "неверное значение заголовка"},
+        {error::bad_content_length, "неверный Content-Length"},
+        {error::multiple_content_length, "несколько Content-Length"},
+        {error::bad_transfer_encoding, "неверный Transfer-Encoding"},
+        {error::bad_chunk, "неверный блок"},
+        {error::bad_chunk_extension, "неверное расширение блока"},
+        {error::bad_obs_fold, "неверный перенос заголовка"},
+        {error::unexpected_body, "тело там, где его не бывает"},
+    };
+    for (const auto& entry : kTexts)
+        if (failure == entry.code) return entry.text;
+    return failure.message();
+}
+
 [[noreturn]] void Fail(const beast::error_code& error, const AnswerLimits& limits) {
     if (error == http::error::header_limit)
-        throw ExchangeError("The server's answer headers exceed " +
-                            std::to_string(limits.header_bytes) + " bytes");
+        throw ExchangeError(failure_text::HeadersTooLong(limits.header_bytes));
     if (error == http::error::body_limit)
-        throw ExchangeError("The server's answer body exceeds " +
-                            std::to_string(limits.body_bytes) + " bytes");
+        throw ExchangeError(failure_text::BodyTooLong(limits.body_bytes));
     if (error == http::error::partial_message)
-        throw ExchangeError("The server closed the connection in the middle of its answer");
-    throw ExchangeError("Malformed answer from the server: " + error.message());
+        throw ExchangeError(failure_text::ClosedInsideAnswer());
+    throw ExchangeError(failure_text::MalformedAnswer(WhatIsWrong(error)));
 }
 
 }  // namespace
@@ -142,7 +167,7 @@ void AnswerReader::FeedEndOfStream() {
     auto& parser = parser_->parser;
     if (parser.is_done()) return;
     if (!parser.is_header_done())
-        throw ExchangeError("The server closed the connection before the answer's headers were complete");
+        throw ExchangeError(failure_text::ClosedInsideHeaders());
     beast::error_code error;
     parser.put_eof(error);
     if (!error) return;
@@ -150,7 +175,7 @@ void AnswerReader::FeedEndOfStream() {
     if (error == http::error::partial_message && !parser.chunked() && parser.content_length())
         return;
     if (error == http::error::partial_message && parser.chunked())
-        throw ExchangeError("The server closed the connection inside a chunk of its answer");
+        throw ExchangeError(failure_text::ClosedInsideChunk());
     Fail(error, parser_->limits);
 }
 

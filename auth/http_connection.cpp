@@ -13,6 +13,7 @@
 #include <boost/beast/core/tcp_stream.hpp>
 
 #include "auth/exchange_error.h"
+#include "auth/failure_texts.h"
 
 namespace vq {
 
@@ -43,6 +44,14 @@ bool IsLocalSocketError(const beast::error_code& error) {
 bool IsClosedByPeer(const beast::error_code& error) {
     return error == asio::error::eof || error == asio::error::connection_reset ||
            error == asio::error::connection_aborted || error == asio::error::broken_pipe;
+}
+
+// The system's own description of a socket failure, in the system's language (Boost.System
+// words Windows' messages in UTF-8: BOOST_SYSTEM_USE_UTF8, set for every file of the build).
+// Asio's own end of stream has only an English text, so it is worded here.
+std::string Description(const beast::error_code& error) {
+    if (error == asio::error::eof) return "сервер закрыл соединение";
+    return error.message();
 }
 
 std::string Endpoint(const std::string& host_name, std::uint16_t port) {
@@ -80,7 +89,7 @@ void HttpConnection::Open(const std::string& host_name, std::uint16_t port) {
     tcp::resolver resolver(impl_->context);
     const auto endpoints = resolver.resolve(host_name, std::to_string(port), error);
     if (error)
-        throw ExchangeError("Cannot resolve the host name \"" + host_name + "\": " + error.message());
+        throw ExchangeError(failure_text::CannotResolve(host_name, Description(error)));
 
     impl_->stream.emplace(impl_->context);
     impl_->stream->expires_never();
@@ -90,7 +99,7 @@ void HttpConnection::Open(const std::string& host_name, std::uint16_t port) {
     impl_->RunToCompletion();
     if (error) {
         impl_->stream.reset();
-        throw ExchangeError("Cannot connect to " + Endpoint(host_name, port) + ": " + error.message(),
+        throw ExchangeError(failure_text::CannotConnect(Endpoint(host_name, port), Description(error)),
                             IsLocalSocketError(error) ? ExchangeError::Kind::LocalSocketFailure
                                                       : ExchangeError::Kind::Other);
     }
@@ -111,8 +120,8 @@ void HttpConnection::Write(std::string_view head, std::string_view body) {
     impl_->RunToCompletion();
     peer_closed_ = IsClosedByPeer(error);
     if (error == beast::error::timeout)
-        throw ExchangeError("Write timed out after " + std::to_string(timeout_.count()) + " ms");
-    if (error) throw ExchangeError("Cannot send the request: " + error.message());
+        throw ExchangeError(failure_text::SendTimedOut(timeout_));
+    if (error) throw ExchangeError(failure_text::CannotSend(Description(error)));
 }
 
 std::size_t HttpConnection::ReadSome(char* buffer, std::size_t size) {
@@ -129,8 +138,8 @@ std::size_t HttpConnection::ReadSome(char* buffer, std::size_t size) {
     peer_closed_ = IsClosedByPeer(error);
     if (error == asio::error::eof) return 0;
     if (error == beast::error::timeout)
-        throw ExchangeError("Read timed out after " + std::to_string(timeout_.count()) + " ms");
-    if (error) throw ExchangeError("Connection to the server lost: " + error.message());
+        throw ExchangeError(failure_text::ReceiveTimedOut(timeout_));
+    if (error) throw ExchangeError(failure_text::ConnectionLost(Description(error)));
     return received;
 }
 

@@ -4,6 +4,7 @@
 #include <boost/url/url.hpp>
 
 #include "auth/exchange_error.h"
+#include "auth/failure_texts.h"
 
 namespace vq {
 
@@ -23,11 +24,10 @@ bool IEquals(std::string_view a, std::string_view b) {
 TargetUrl FromParsed(const urls::url_view& url, std::string_view original) {
     if (!url.has_scheme() || !IEquals(url.scheme(), "http")) {
         const std::string scheme = url.has_scheme() ? std::string(url.scheme()) : std::string();
-        throw ExchangeError("Unsupported URL scheme \"" + scheme + "\" in \"" +
-                            std::string(original) + "\": only http is supported");
+        throw ExchangeError(failure_text::UnsupportedScheme(scheme, original));
     }
     if (!url.has_authority() || url.encoded_host().empty())
-        throw ExchangeError("The URL \"" + std::string(original) + "\" names no host");
+        throw ExchangeError(failure_text::NoHost(original));
 
     TargetUrl target;
     target.text = std::string(url.buffer());
@@ -43,8 +43,7 @@ TargetUrl FromParsed(const urls::url_view& url, std::string_view original) {
         unsigned long number = 0;
         for (const char c : port) number = number * 10 + static_cast<unsigned long>(c - '0');
         if (port.empty() || port.size() > 5 || number == 0 || number > 65535)
-            throw ExchangeError("Invalid port \"" + std::string(port) + "\" in \"" +
-                                std::string(original) + "\"");
+            throw ExchangeError(failure_text::InvalidPort(port, original));
         target.port = static_cast<std::uint16_t>(number);
     }
     target.path = url.encoded_path().empty() ? std::string("/") : std::string(url.encoded_path());
@@ -64,7 +63,7 @@ TargetUrl ParseTargetUrl(std::string_view url) {
     if (!parsed) {
         // A reference with a fragment is still a usable address: the fragment is not sent.
         const auto with_fragment = urls::parse_uri(url);
-        if (!with_fragment) throw ExchangeError("Invalid URL \"" + std::string(url) + "\"");
+        if (!with_fragment) throw ExchangeError(failure_text::InvalidUrl(url));
         return FromParsed(*with_fragment, url);
     }
     return FromParsed(*parsed, url);
@@ -73,13 +72,11 @@ TargetUrl ParseTargetUrl(std::string_view url) {
 TargetUrl ResolveLocation(const TargetUrl& current, std::string_view location) {
     const auto reference = urls::parse_uri_reference(location);
     if (!reference)
-        throw ExchangeError("The server redirected to an invalid address \"" +
-                            std::string(location) + "\"");
+        throw ExchangeError(failure_text::InvalidRedirect(location));
     urls::url resolved;
     const auto base = urls::parse_uri(current.text);
     if (!base || !urls::resolve(*base, *reference, resolved))
-        throw ExchangeError("The server redirected to an invalid address \"" +
-                            std::string(location) + "\"");
+        throw ExchangeError(failure_text::InvalidRedirect(location));
     return FromParsed(resolved, resolved.buffer());
 }
 

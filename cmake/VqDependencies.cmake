@@ -24,8 +24,11 @@ else()
   find_package(Boost 1.81 REQUIRED)
   target_link_libraries(vq_boost INTERFACE Boost::headers)
 endif()
+# BOOST_SYSTEM_USE_UTF8: on Windows, Boost.System words the system's messages (Asio's socket
+# failures among them) in UTF-8, the program's byte text, rather than in the ANSI code page; set
+# here so that every file that sees Boost is compiled alike.
 target_compile_definitions(vq_boost INTERFACE
-  BOOST_ASIO_NO_DEPRECATED BOOST_BEAST_USE_STD_STRING_VIEW BOOST_URL_NO_LIB)
+  BOOST_ASIO_NO_DEPRECATED BOOST_BEAST_USE_STD_STRING_VIEW BOOST_URL_NO_LIB BOOST_SYSTEM_USE_UTF8)
 if(WIN32)
   # Windows 7 is the oldest system the client supports.
   target_compile_definitions(vq_boost INTERFACE _WIN32_WINNT=0x0601)

@@ -95,17 +95,17 @@ TEST(AnswerReader, BrokenOrOversizedAnswersFailWithAText) {
     small.header_bytes = 1024;
     small.body_bytes = 64;
     const std::vector<Case> cases = {
-        {"garbage status line", "HTTP/1.1 abc\r\n\r\n", false, "Malformed answer"},
-        {"not HTTP at all", "server_status_ok\r\n\r\n", false, "Malformed answer"},
-        {"malformed chunk size", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n", false, "Malformed answer"},
-        {"closed inside the headers", "HTTP/1.1 200 OK\r\nContent-Le", true, "before the answer's headers were complete"},
-        {"closed inside a chunk", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n10\r\nabc", true, "inside a chunk"},
-        {"headers beyond the cap", "HTTP/1.1 200 OK\r\nX: " + std::string(2000, 'a') + "\r\n\r\n", false, "headers exceed 1024 bytes"},
-        {"declared body beyond the cap", "HTTP/1.1 200 OK\r\nContent-Length: 65\r\n\r\n", false, "body exceeds 64 bytes"},
+        {"garbage status line", "HTTP/1.1 abc\r\n\r\n", false, "Ответ сервера не по протоколу HTTP: неверный код состояния"},
+        {"not HTTP at all", "server_status_ok\r\n\r\n", false, "Ответ сервера не по протоколу HTTP: неверная версия HTTP"},
+        {"malformed chunk size", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n", false, "Ответ сервера не по протоколу HTTP: неверный блок"},
+        {"closed inside the headers", "HTTP/1.1 200 OK\r\nContent-Le", true, "Сервер закрыл соединение, не передав заголовки ответа"},
+        {"closed inside a chunk", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n10\r\nabc", true, "Сервер закрыл соединение посреди блока ответа"},
+        {"headers beyond the cap", "HTTP/1.1 200 OK\r\nX: " + std::string(2000, 'a') + "\r\n\r\n", false, "Заголовки ответа сервера длиннее 1024 байт"},
+        {"declared body beyond the cap", "HTTP/1.1 200 OK\r\nContent-Length: 65\r\n\r\n", false, "Ответ сервера длиннее 64 байт"},
         // Nothing is set aside for a declared length before the cap refuses it.
-        {"declared terabyte body", "HTTP/1.1 200 OK\r\nContent-Length: 1000000000000\r\n\r\nab", false, "body exceeds 64 bytes"},
-        {"chunked body beyond the cap", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n40\r\n" + std::string(64, 'x') + "\r\n1\r\ny\r\n0\r\n\r\n", false, "body exceeds 64 bytes"},
-        {"body to the end beyond the cap", "HTTP/1.0 200 OK\r\n\r\n" + std::string(65, 'x'), true, "body exceeds 64 bytes"},
+        {"declared terabyte body", "HTTP/1.1 200 OK\r\nContent-Length: 1000000000000\r\n\r\nab", false, "Ответ сервера длиннее 64 байт"},
+        {"chunked body beyond the cap", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n40\r\n" + std::string(64, 'x') + "\r\n1\r\ny\r\n0\r\n\r\n", false, "Ответ сервера длиннее 64 байт"},
+        {"body to the end beyond the cap", "HTTP/1.0 200 OK\r\n\r\n" + std::string(65, 'x'), true, "Ответ сервера длиннее 64 байт"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -196,8 +196,8 @@ TEST_F(AuthWorkerTest, EachOutcomePausesForItsOwnRange) {
         {"keyword followed by a blank", "server_status_ok \r\nbalans=1", {"ERROR 0 server_status_ok \r\nbalans=1\r\n", "sleep 5000", "close"}},
         {"keyword in other letters", "SERVER_STATUS_OK\r\n", {"ERROR 0 SERVER_STATUS_OK\r\n", "sleep 5000", "close"}},
         {"byte order mark before the keyword", "\xEF\xBB\xBFserver_status_ok\r\n", {"ERROR 0 \xEF\xBB\xBFserver_status_ok\r\n", "sleep 5000", "close"}},
-        {"refused connection", Failure{"Cannot connect to gate:80: Connection refused"}, {"ERROR 0 Cannot connect to gate:80: Connection refused", "sleep 5000", "close"}},
-        {"unresolvable name", Failure{"Cannot resolve the host name \"gate\""}, {"ERROR 0 Cannot resolve the host name \"gate\"", "sleep 5000", "close"}},
+        {"refused connection", Failure{"Не удалось подключиться к gate:80: Подключение не установлено, т.к. конечный компьютер отверг запрос на подключение"}, {"ERROR 0 Не удалось подключиться к gate:80: Подключение не установлено, т.к. конечный компьютер отверг запрос на подключение", "sleep 5000", "close"}},
+        {"unresolvable name", Failure{"Не удалось найти адрес сервера «gate»"}, {"ERROR 0 Не удалось найти адрес сервера «gate»", "sleep 5000", "close"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -219,7 +219,7 @@ TEST_F(AuthWorkerTest, NoServerAddressMakesNoRequest) {
 }
 
 TEST_F(AuthWorkerTest, ThreeLocalSocketFailuresAreSilentAndTheFourthIsReported) {
-    const Failure local{"Cannot connect to gate:80: Address already in use", ExchangeError::Kind::LocalSocketFailure};
+    const Failure local{"Не удалось подключиться к gate:80: Обычно разрешается только одно использование адреса сокета", ExchangeError::Kind::LocalSocketFailure};
     outcomes = {local, local, local, local, local, "server_status_ok\r\n", local};
     const Timeline silent{"GET_SERVER", "GET http://gate/", "sleep 6999", "close"};
     const Timeline reported{"GET_SERVER", "GET http://gate/", "ERROR 1 " + local.text, "sleep 6999", "close"};
@@ -233,10 +233,10 @@ TEST_F(AuthWorkerTest, ThreeLocalSocketFailuresAreSilentAndTheFourthIsReported) 
 }
 
 TEST_F(AuthWorkerTest, FailedPostIsRetriedWithTheSameCredentials) {
-    outcomes = {"server_need_auth_data\r\n", Failure{"Read timed out after 30000 ms"}, "server_status_ok\r\n"};
+    outcomes = {"server_need_auth_data\r\n", Failure{"Сервер не ответил за 30000 мс"}, "server_status_ok\r\n"};
     EXPECT_EQ(Run(3), (Timeline{
                           "GET_SERVER", "GET http://gate/", "NEED_DATA 0",
-                          "GET_SERVER", "POST http://gate/ " + kCredentials, "ERROR 0 Read timed out after 30000 ms", "sleep 6999", "close",
+                          "GET_SERVER", "POST http://gate/ " + kCredentials, "ERROR 0 Сервер не ответил за 30000 мс", "sleep 6999", "close",
                           "GET_SERVER", "POST http://gate/ " + kCredentials, "STATUS ", "sleep 31999",
                       }));
 }
@@ -260,8 +260,8 @@ TEST_F(AuthWorkerTest, MalformedFieldKeepsTheFieldsReadSoFarForTheNextPost) {
 
 TEST_F(AuthWorkerTest, FailingLogNeverStopsTheWorker) {
     log->broken = true;
-    outcomes = {Failure{"Cannot connect"}, "server_status_ok\r\n"};
-    EXPECT_EQ(Run(2), (Timeline{"GET_SERVER", "GET http://gate/", "ERROR 0 Cannot connect", "sleep 6999", "close",
+    outcomes = {Failure{"Не удалось подключиться"}, "server_status_ok\r\n"};
+    EXPECT_EQ(Run(2), (Timeline{"GET_SERVER", "GET http://gate/", "ERROR 0 Не удалось подключиться", "sleep 6999", "close",
                                 "GET_SERVER", "GET http://gate/", "STATUS ", "sleep 31999"}));
 }
 

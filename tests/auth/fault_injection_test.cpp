@@ -166,24 +166,24 @@ TEST(FaultInjection, EachFaultIsReportedPausedBoundedAndRecoveredFrom) {
     }
     const std::vector<Case> cases = {
         {"refused connection", {}, "http://127.0.0.1:" + std::to_string(free_port) + "/",
-         "ERROR 0 Cannot connect to 127.0.0.1:" + std::to_string(free_port) + ": "},
+         "ERROR 0 Не удалось подключиться к 127.0.0.1:" + std::to_string(free_port) + ": "},
         {"unresolvable name", {}, "http://no-such-host.invalid/",
-         "ERROR 0 Cannot resolve the host name \"no-such-host.invalid\": "},
+         "ERROR 0 Не удалось найти адрес сервера «no-such-host.invalid»: "},
         {"read time-out",
          {[](ServerConnection& c) { c.ReadRequest(); c.WaitForClientClose(5000ms); }},
-         "", "ERROR 0 Read timed out after 300 ms"},
+         "", "ERROR 0 Сервер не ответил за 300 мс"},
         {"reset inside the headers",
          {[](ServerConnection& c) { c.ReadRequest(); c.Send("HTTP/1.1 200 OK\r\nContent-Le"); c.Reset(); }},
-         "", "ERROR 0 Connection to the server lost: ",
-         "ERROR 0 The server closed the connection before the answer's headers were complete"},
+         "", "ERROR 0 Соединение с сервером прервано: ",
+         "ERROR 0 Сервер закрыл соединение, не передав заголовки ответа"},
         {"reset inside a chunk",
          {[](ServerConnection& c) {
              c.ReadRequest();
              c.Send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n40\r\nserver_status_ok\r\n");
              c.Reset();
          }},
-         "", "ERROR 0 Connection to the server lost: ",
-         "ERROR 0 The server closed the connection inside a chunk of its answer"},
+         "", "ERROR 0 Соединение с сервером прервано: ",
+         "ERROR 0 Сервер закрыл соединение посреди блока ответа"},
         {"one byte at a time",
          {[](ServerConnection& c) {
              c.ReadRequest();
@@ -196,28 +196,28 @@ TEST(FaultInjection, EachFaultIsReportedPausedBoundedAndRecoveredFrom) {
              c.Send("HTTP/1.1 200 OK\r\n");
              for (int i = 0; i < 70 * 1024 && c.SendRepeated("X", 1) == 1; ++i) {}
          }},
-         "", "ERROR 0 The server's answer headers exceed 65536 bytes"},
+         "", "ERROR 0 Заголовки ответа сервера длиннее 65536 байт"},
         {"1 GiB answer with its length",
          {[streamed](ServerConnection& c) {
              c.ReadRequest();
              c.Send("HTTP/1.1 200 OK\r\nContent-Length: 1073741824\r\n\r\n");
              *streamed = c.SendRepeated(std::string(64 * 1024, 'x'), kGiB);
          }},
-         "", "ERROR 0 The server's answer body exceeds 4194304 bytes"},
+         "", "ERROR 0 Ответ сервера длиннее 4194304 байт"},
         {"1 GiB answer without a length",
          {[streamed](ServerConnection& c) {
              c.ReadRequest();
              c.Send("HTTP/1.0 200 OK\r\n\r\nserver_status_ok\r\n");
              *streamed = c.SendRepeated(std::string(64 * 1024, 'x'), kGiB);
          }},
-         "", "ERROR 0 The server's answer body exceeds 4194304 bytes"},
+         "", "ERROR 0 Ответ сервера длиннее 4194304 байт"},
         {"1 GiB chunked answer",
          {[streamed](ServerConnection& c) {
              c.ReadRequest();
              c.Send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n");
              *streamed = c.SendRepeated(Chunk(64 * 1024), kGiB);
          }},
-         "", "ERROR 0 The server's answer body exceeds 4194304 bytes"},
+         "", "ERROR 0 Ответ сервера длиннее 4194304 байт"},
         {"500",
          {[](ServerConnection& c) {
              c.ReadRequest();

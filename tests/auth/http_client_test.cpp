@@ -183,7 +183,7 @@ TEST(HttpClient, FailureStatusesFailWithTheirStatusLine) {
         {"304 even with Location", Answer("HTTP/1.1 304 Not Modified", "", "Location: /x\r\n"), "HTTP/1.1 304 Not Modified"},
         {"401", Answer("HTTP/1.1 401 Unauthorized", "", "WWW-Authenticate: Basic realm=\"x\"\r\n"), "HTTP/1.1 401 Unauthorized"},
         {"huge error body is not read", "HTTP/1.1 503 Busy\r\nContent-Length: 1073741824\r\n\r\nxx", "HTTP/1.1 503 Busy"},
-        {"redirect to https", Answer("HTTP/1.1 302 Found", "", "Location: https://secure/\r\n"), "Unsupported URL scheme \"https\""},
+        {"redirect to https", Answer("HTTP/1.1 302 Found", "", "Location: https://secure/\r\n"), "Схема «https» в адресе «https://secure/» не поддерживается"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -222,16 +222,16 @@ TEST(HttpClient, ServerThatBreaksOffOrFallsSilentIsAFailure) {
     const std::vector<Case> cases = {
         {"reset inside the headers",
          [](ServerConnection& c) { c.ReadRequest(); c.Send("HTTP/1.1 200 OK\r\nContent-"); },
-         "before the answer's headers were complete"},
+         "не передав заголовки ответа"},
         {"closed inside a chunk",
          [](ServerConnection& c) { c.ReadRequest(); c.Send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n10\r\nabc"); },
-         "inside a chunk"},
+         "посреди блока ответа"},
         {"silent server",
          [](ServerConnection& c) { c.ReadRequest(); c.WaitForClientClose(3000ms); },
-         "Read timed out after 300 ms"},
+         "Сервер не ответил за 300 мс"},
         {"silent in the middle of the body",
          [](ServerConnection& c) { c.ReadRequest(); c.Send("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nab"); c.WaitForClientClose(3000ms); },
-         "Read timed out after 300 ms"},
+         "Сервер не ответил за 300 мс"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -274,14 +274,14 @@ TEST(HttpClient, UnreachableServersFailWithTheSystemsDescription) {
         client.Get("http://127.0.0.1:" + std::to_string(free_port) + "/kvr.php", answer);
         ADD_FAILURE() << "no failure";
     } catch (const ExchangeError& failure) {
-        EXPECT_TRUE(std::string(failure.what()).starts_with("Cannot connect to 127.0.0.1:")) << failure.what();
+        EXPECT_TRUE(std::string(failure.what()).starts_with("Не удалось подключиться к 127.0.0.1:")) << failure.what();
         EXPECT_FALSE(failure.IsLocalSocketFailure());
     }
     try {
         client.Get("http://no-such-host.invalid/kvr.php", answer);
         ADD_FAILURE() << "no failure";
     } catch (const ExchangeError& failure) {
-        EXPECT_TRUE(std::string(failure.what()).starts_with("Cannot resolve the host name \"no-such-host.invalid\"")) << failure.what();
+        EXPECT_TRUE(std::string(failure.what()).starts_with("Не удалось найти адрес сервера «no-such-host.invalid»")) << failure.what();
     }
 }
 

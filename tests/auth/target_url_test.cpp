@@ -45,7 +45,7 @@ TEST(TargetUrl, UnusableUrlsFailWithAText) {
     try {
         ParseTargetUrl("https://gate/kvr.php");
     } catch (const ExchangeError& failure) {
-        EXPECT_STREQ(failure.what(), "Unsupported URL scheme \"https\" in \"https://gate/kvr.php\": only http is supported");
+        EXPECT_STREQ(failure.what(), "Схема «https» в адресе «https://gate/kvr.php» не поддерживается: клиент работает только по http");
     }
 }
 

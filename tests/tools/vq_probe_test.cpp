@@ -97,7 +97,7 @@ TEST(VqProbe, FailuresGoToStandardErrorWithStatusOne) {
     EXPECT_EQ(test::RunCommand(std::string(VQ_PROBE_PATH) + " " + server.BaseUrl() + " 2>/dev/null").output, "");
     const auto result = Probe("https://gate/");
     EXPECT_EQ(result.exit_code, 1);
-    EXPECT_EQ(result.output, "error: Unsupported URL scheme \"https\" in \"https://gate/kvr.php\": only http is supported\n");
+    EXPECT_EQ(result.output, "error: Схема «https» в адресе «https://gate/kvr.php» не поддерживается: клиент работает только по http\n");
 
     const auto usage = Probe("--repeat 0 http://gate/");
     EXPECT_EQ(usage.exit_code, 2);
@@ -164,7 +164,7 @@ TEST(VqProbeLoop, ReportsAFailureWithItsText) {
     }
     const auto result = Probe("--loop --passes 1 " + base);
     EXPECT_EQ(result.exit_code, 0);
-    EXPECT_NE(result.output.find(" WM_AUTH_ERROR 0 Cannot connect to 127.0.0.1:"), std::string::npos)
+    EXPECT_NE(result.output.find(" WM_AUTH_ERROR 0 Не удалось подключиться к 127.0.0.1:"), std::string::npos)
         << result.output;
 }
 

@@ -47,7 +47,7 @@ TEST(WorkerWithReferenceServer, RecoversWhenTheServerComesBack) {
     ASSERT_EQ(messages.size(), 8u) << ::testing::PrintToString(messages);
     EXPECT_EQ(messages[1], "NEED_DATA");
     EXPECT_TRUE(messages[3].starts_with("STATUS blocked=0 unlim=0 dname=Демо Пользователь tarif=Стандарт 800 balans=612.35")) << messages[3];
-    EXPECT_TRUE(messages[5].starts_with("ERROR 0 Cannot connect to 127.0.0.1:")) << messages[5];
+    EXPECT_TRUE(messages[5].starts_with("ERROR 0 Не удалось подключиться к 127.0.0.1:")) << messages[5];
     // Back again: the session cookie still names the session, so a GET is enough.
     EXPECT_TRUE(messages[7].starts_with("STATUS blocked=0")) << messages[7];
     EXPECT_EQ(time->pauses, (std::vector<long>{31999, 6999, 31999}));
