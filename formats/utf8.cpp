@@ -112,4 +112,16 @@ std::string Utf16ToUtf8(std::u16string_view text) {
     return out;
 }
 
+std::size_t Utf8CompletePrefixLength(std::string_view bytes) {
+    // A sequence is at most four bytes long, so only the last three can begin an unfinished one.
+    const std::size_t n = bytes.size();
+    for (std::size_t back = 1; back <= 3 && back <= n; ++back) {
+        const auto byte = static_cast<unsigned char>(bytes[n - back]);
+        if ((byte & 0xC0) == 0x80) continue;  // a continuation byte: look further back
+        const std::size_t announced = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+        return announced > back ? n - back : n;
+    }
+    return n;
+}
+
 }  // namespace vq

@@ -36,6 +36,27 @@ TEST(Utf8, InvalidBytesBecomeReplacementCharacters) {
     EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t{0xD800})), "\xEF\xBF\xBD");
 }
 
+TEST(Utf8, CompletePrefixHoldsBackOnlyAnUnfinishedSequenceAtTheEnd) {
+    const struct {
+        const char* bytes;
+        std::size_t complete;
+    } cases[] = {
+        {"", 0},
+        {"abc", 3},
+        {"\xD0\x98", 2},              // И whole
+        {"a\xD0", 1},                  // И begun
+        {"\xE2\x82\xAC", 3},          // € whole
+        {"\xE2\x82", 0},              // € begun, two bytes of three
+        {"x\xF0\x9F\x98", 1},         // four-byte sequence, three bytes of four
+        {"\xF0\x9F\x98\x80", 4},      // and whole
+        {"\x98\x98\x98\x98", 4},      // stray continuation bytes: nothing to wait for
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        EXPECT_EQ(Utf8CompletePrefixLength(c.bytes), c.complete);
+    }
+}
+
 TEST(AnsiCodePage, Windows1251MapsCyrillicAndMarksTheMissing) {
     const auto& cp = Windows1251CodePage();
     EXPECT_EQ(cp.Decode("\xCE\xF2\xE4\xE5\xEB \xA8\xB8"), u"Отдел Ёё");

@@ -2,12 +2,14 @@
 
 #include <iostream>
 
+#include "tools/vq-probe/console_output_win32.h"
 #include "tools/vq-probe/probe.h"
 
-// The arguments arrive as UTF-16; the account fields are printed in UTF-8, so a console is
-// switched to UTF-8 output.
+// The arguments arrive as UTF-16; everything is printed in UTF-8, which a console shows through
+// WriteConsoleW without its code page being changed.
 int wmain(int argc, wchar_t** argv) {
-    SetConsoleOutputCP(CP_UTF8);
+    const vq::probe::ConsoleOutput output(STD_OUTPUT_HANDLE, std::cout);
+    const vq::probe::ConsoleOutput errors(STD_ERROR_HANDLE, std::cerr);
     std::vector<std::u16string> arguments;
     for (int i = 1; i < argc; ++i)
         arguments.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
