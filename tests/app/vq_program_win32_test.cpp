@@ -24,6 +24,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -33,7 +34,9 @@
 #include <vector>
 
 #include "app/instance_takeover_win32.h"
+#include "formats/ansi_code_page.h"
 #include "formats/unique_handle_win32.h"
+#include "tests/support/workstation_win32.h"
 #include "widgets/pixel_surface.h"
 #include "widgets/png_writer.h"
 
@@ -592,6 +595,38 @@ TEST_F(VqProgram, CdebugWritesTheConnectionLogBesideTheProgramAndAPlainStartDoes
     EXPECT_TRUE(WaitUntil([&] { return fs::exists(logOf(logging)) && fs::file_size(logOf(logging), error) > 0; }))
         << "no " << logOf(logging).string();
     EXPECT_FALSE(fs::exists(logOf(plain)));
+}
+
+// "vq.exe cdebug server=http://127.0.0.1:1/": the log's failure line is the worker's report with
+// the system's own words, in the ANSI code page; on a Russian workstation it reads as Windows-1251
+// into Russian text, no letter lost to "?", after the Russian date.
+TEST_F(VqProgram, ARefusedConnectionIsLoggedInTheAnsiCodePage) {
+    const fs::path program_path = CopyOfProgram(L"refused");
+    const fs::path log = program_path.parent_path() / "Log" / "ConectionsErrors.log";
+    Program program(program_path, L"cdebug server=http://127.0.0.1:1/");
+    ASSERT_TRUE(program.Started());
+    std::vector<std::string> lines;
+    const auto read_lines = [&] {
+        lines.clear();
+        std::ifstream in(log, std::ios::binary);
+        for (std::string line; std::getline(in, line);)
+            if (!line.empty() && line.back() == '\r') lines.push_back(line.substr(0, line.size() - 1));
+        return lines.size() >= 2;
+    };
+    ASSERT_TRUE(WaitUntil(read_lines)) << "no failure line in " << log.string();
+
+    const std::string failure = SystemAnsiCodePage().Encode(test::RefusedConnectionText(1));
+    ASSERT_GT(lines[1].size(), failure.size());
+    EXPECT_EQ(lines[1].substr(lines[1].size() - failure.size()), failure) << lines[1];
+    EXPECT_EQ(lines[1].substr(lines[1].size() - failure.size() - 2, 2), ": ");
+    if (test::IsRussianWorkstation()) {
+        const std::u16string text = Windows1251CodePage().Decode(lines[1]);
+        EXPECT_NE(text.find(test::RefusedConnectionText(1)), std::u16string::npos);
+        EXPECT_EQ(text.find(u'?'), std::u16string::npos);
+        // dd.MM.yyyy, then the time
+        ASSERT_GE(text.size(), 11u);
+        EXPECT_TRUE(text[2] == u'.' && text[5] == u'.' && text[10] == u' ') << lines[1];
+    }
 }
 
 TEST_F(VqProgram, ExitFromTheIconsMenuEndsTheProgram) {

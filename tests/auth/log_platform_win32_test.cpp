@@ -11,6 +11,8 @@
 #include "auth/connection_log.h"
 #include "auth/in_out_error.h"
 #include "auth/log_platform.h"
+#include "formats/ansi_code_page.h"
+#include "tests/support/workstation_win32.h"
 
 namespace vq {
 namespace {
@@ -88,6 +90,22 @@ TEST_F(Win32LogPlatformTest, WritesTheLogWithBackslashesAndTheLocaleDate) {
                                     Win32Format(midnight, true) + u": end\r\n";
     EXPECT_EQ(ReadAll(folder_ / "bin" / "Log" / "ConectionsErrors.log"),
               SystemAnsiCodePage().Encode(expected));
+}
+
+// On a Russian workstation the log is Windows-1251 byte for byte (checked against the code page's
+// own table, not the system's conversion), with the Russian short date and long time.
+TEST_F(Win32LogPlatformTest, RussianWorkstationWritesWindows1251AndTheRussianDate) {
+    if (!test::IsRussianWorkstation()) GTEST_SKIP() << "needs ANSI code page 1251 (the Russian Wine run)";
+    const std::vector<std::u16string> arguments = {u"cdebug"};
+    const FixedLocalClock clock(LocalDateTime{2026, 12, 10, 14, 3, 7, 0});
+    FileConnectionLog log(arguments, U16(folder_.wstring()) + u"\\", SystemLogPlatform(), clock);
+    log.Write(u"Начало работы потока авторизации");
+    log.Write(u"Не удалось подключиться к 127.0.0.1:1: Сервер отверг «запрос» — ё, Ё, №");
+    EXPECT_EQ(ReadAll(folder_ / "Log" / "ConectionsErrors.log"),
+              "10.12.2026 14:03:07: " + Windows1251CodePage().Encode(u"Начало работы потока авторизации") +
+                  "\r\n10.12.2026 14:03:07: " +
+                  Windows1251CodePage().Encode(u"Не удалось подключиться к 127.0.0.1:1: Сервер отверг «запрос» — ё, Ё, №") +
+                  "\r\n");
 }
 
 TEST_F(Win32LogPlatformTest, CreatesNestedFoldersAndAppends) {

@@ -4,7 +4,9 @@
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 source "$root/scripts/wine-env"
-export LANG=C.UTF-8  # Wine reads the arguments' Cyrillic through the locale
+# Wine reads the arguments' Cyrillic through the locale: a UTF-8 one, the Russian workstation's
+# when scripts/test runs this in its Russian prefix.
+[[ "${LANG:-}" == *UTF-8 ]] || export LANG=C.UTF-8
 probe="$root/build/windows/tools/vq-probe/vq-probe.exe"
 
 work=$(mktemp -d)
@@ -60,3 +62,20 @@ check "exit status of a failed exchange" "1" "$?"
 native=$("$root/build/native/tools/vq-probe/vq-probe" --fields --set 'username=TEST\demo' "$base" 2>&1)
 windows=$(run_probe --fields --set 'username=TEST\demo' "$base")
 check "Windows and native probes print the same" "$native" "$windows"
+
+# Standard error alone, as an administrator's console or a pipe gets it: UTF-8 in the workstation's
+# language, with the system's own description of the refused connection after the endpoint.
+wine "$probe" http://127.0.0.1:1/ 2>"$work/refused.err" >/dev/null
+check "a refused connection is reported on standard error in valid UTF-8" "ok" \
+  "$(python3 - "$work/refused.err" <<'PY'
+import sys
+data = open(sys.argv[1], "rb").read()
+try:
+    text = data.decode("utf-8")
+except UnicodeDecodeError as error:
+    sys.exit(print(f"not UTF-8: {error}: {data!r}"))
+prefix = "error: Не удалось подключиться к 127.0.0.1:1: "
+reason = text[len(prefix):].strip()
+print("ok" if text.startswith(prefix) and reason and "\ufffd" not in text else repr(text))
+PY
+)"

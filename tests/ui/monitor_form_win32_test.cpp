@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "auth/line_list.h"
 #include "formats/value_list.h"
 #include "formats/wide_text_win32.h"
+#include "tests/support/workstation_win32.h"
 #include "ui/monitor_form_win32.h"
 
 namespace vq {
@@ -129,7 +131,7 @@ TEST_F(MonitorFormTest, WorkerReportsReachTheControlsAndTheTrayIcon) {
     EXPECT_FALSE(form.CoolTrayIcon1().CycleIcons());
     EXPECT_EQ(form.CoolTrayIcon1().IconIndex(), 0);
 
-    const std::u16string failure = u"Read timed out after 30000 ms";
+    const std::u16string failure = u"Сервер не ответил за 30000 мс";
     SendMessageW(window, WM_AUTH_ERROR, 0, reinterpret_cast<LPARAM>(failure.c_str()));
     EXPECT_EQ(form.Status(), esServerInternalError);
     EXPECT_EQ(form.View().ErrorLabel.text, failure);
@@ -145,6 +147,48 @@ TEST_F(MonitorFormTest, WorkerReportsReachTheControlsAndTheTrayIcon) {
     LineList lines;
     SendMessageW(window, WM_AUTH_GET_SERVER, 0, reinterpret_cast<LPARAM>(&lines));
     EXPECT_EQ(lines.Text(), server.BaseUrl() + u"\r\n");
+}
+
+// Numbers in the user's decimal separator, whichever the server sends: a comma on a Russian
+// workstation.
+TEST_F(MonitorFormTest, BalanceIsWrittenWithTheUsersDecimalSeparator) {
+    wchar_t separator[8] = {};
+    ASSERT_GT(GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8), 1);
+    if (test::IsRussianWorkstation()) EXPECT_STREQ(separator, L",");
+    TValueList fields;
+    fields.SetItem(u"blocked", u"0");
+    fields.SetItem(u"unlim", u"0");
+    fields.SetItem(u"tarif", u"Стандарт 800");
+    fields.SetItem(u"balans", u"612.35");
+    fields.SetItem(u"day_balans", u"26,90");
+    fields.SetItem(u"month_fullpayment", u"800");
+    fields.SetItem(u"traf_currency", u"руб.");
+    SendMessageW(form.Handle(), WM_AUTH_STATUS, 0, reinterpret_cast<LPARAM>(&fields));
+    const std::u16string comma(1, static_cast<char16_t>(separator[0]));
+    EXPECT_EQ(form.View().Ostatok.text, u"612" + comma + u"35 руб. [77%]");
+    EXPECT_EQ(form.View().Dayli.text, u"26" + comma + u"90 руб.");
+}
+
+// A server that refuses the connection: the window's failure text is the worker's report with the
+// system's own description, as FormatMessageW words it in the workstation's language, whole.
+TEST(MonitorForm, ShowsARefusedConnectionInTheSystemsOwnWords) {
+    TKVRMonitorForm form{ProgramStart{GetModuleHandleW(nullptr), {u"server=http://127.0.0.1:1/"}, ExecutablePath()}};
+    const DWORD deadline = GetTickCount() + 20000;
+    while (form.Status() != esServerInternalError && GetTickCount() < deadline) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    }
+    ASSERT_EQ(form.Status(), esServerInternalError);
+    const std::u16string expected = test::RefusedConnectionText(1);
+    EXPECT_EQ(form.View().ErrorLabel.text, expected);
+    EXPECT_EQ(form.View().ErrorLabel.text.find(u'\uFFFD'), std::u16string::npos);
+    if (test::IsRussianWorkstation()) {
+        // The system's part is Russian too: Cyrillic letters after the endpoint.
+        const std::u16string system = test::SystemMessage(WSAECONNREFUSED);
+        EXPECT_TRUE(std::any_of(system.begin(), system.end(), [](char16_t c) { return c >= u'А' && c <= u'я'; }))
+            << "the system's message is not Russian on a Russian workstation";
+    }
 }
 
 TEST_F(MonitorFormTest, ShowsBesideThePointerAndParksHiddenWhenItLeaves) {
