@@ -1,14 +1,19 @@
-// The tray program vq.exe end to end, in Wine's virtual desktop with a taskbar: its icon in the
-// notification area, the hover window, the takeover of an earlier instance, the connection log
-// switch and "Выход". The program talks to the reference access server whose base URL
-// scripts/test puts into VQ_ACCESS_SERVER (its accounts file names the Wine user, so the client's
-// status becomes OK).
+// The tray program vq.exe end to end: its icon in the notification area, the hover window, the
+// takeover of an earlier instance, the connection log switch and "Выход". The program talks to
+// the reference access server whose base URL scripts/test puts into VQ_ACCESS_SERVER (its accounts
+// file names the Wine user, so the client's status becomes OK). scripts/test runs these tests in
+// Wine's virtual desktop with a taskbar, and again without a virtual desktop on a composited
+// screen, where layered windows are blended as on Windows.
 //
-// Where the icon is: Wine's taskbar (Shell_TrayWnd) runs along the bottom of the desktop and
-// draws the notification area itself, without a window per icon, and Shell_NotifyIconGetRect
-// answers E_NOTIMPL. Icons stand in square slots as high as the taskbar, filled from the right
-// edge leftwards in the order they were added, so the newest icon is the leftmost one. The pointer
-// is moved with SetCursorPos, which makes the shell send the icon's WM_MOUSEMOVE notification.
+// Where the icon is: Shell_NotifyIconGetRect answers E_NOTIMPL under Wine, and its notification
+// areas draw the icons themselves, without a window per icon. Icons stand in square slots as high
+// as the area. In the virtual desktop the area is the right end of the taskbar (Shell_TrayWnd,
+// along the bottom of the desktop), filled from the right edge leftwards in the order the icons
+// were added, so the newest icon is the leftmost one. Without a virtual desktop it is a small
+// top-level window of Wine's own ("Wine System Tray"), filled from the left, so the newest icon is
+// the rightmost one; the tests put that window into the bottom right corner of the screen, where
+// Windows has the notification area. The pointer is moved with SetCursorPos, which makes the
+// notification area send the icon's WM_MOUSEMOVE notification.
 //
 // Every wait has a generous bound that only keeps a broken program from hanging the suite.
 
@@ -216,16 +221,52 @@ Pixels CaptureScreen(const RECT& area) {
     return result;
 }
 
-// The slot of the newest icon in the notification area: the leftmost slot, counted from the
-// taskbar's right edge, that holds anything but the taskbar's own colour.
-std::optional<RECT> NewestTrayIcon() {
+// Wine's taskbar, when the tests run in its virtual desktop: visible and as wide as eight slots at
+// least. Without a virtual desktop the window exists too, hidden and empty.
+std::optional<RECT> VirtualDesktopTaskbar() {
     HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr);
     RECT bar{};
     if (!tray || !IsWindowVisible(tray) || !GetWindowRect(tray, &bar)) return std::nullopt;
     const int slot = bar.bottom - bar.top;
     if (slot <= 0 || bar.right - bar.left < 8 * slot) return std::nullopt;
-    // The right half of the taskbar: the notification area, never the start button.
-    RECT strip{bar.left + (bar.right - bar.left) / 2, bar.top, bar.right, bar.bottom};
+    return bar;
+}
+
+// Wine's own notification area without a virtual desktop, moved into the bottom right corner of
+// the screen; its client area on screen. Wine shows the window only while it holds an icon.
+std::optional<RECT> StandaloneNotificationArea() {
+    HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
+    RECT outer{}, client{};
+    if (!tray || !IsWindowVisible(tray) || !GetWindowRect(tray, &outer) || !GetClientRect(tray, &client))
+        return std::nullopt;
+    const int right = GetSystemMetrics(SM_CXSCREEN), bottom = GetSystemMetrics(SM_CYSCREEN);
+    if (outer.right != right || outer.bottom != bottom) {
+        SetWindowPos(tray, nullptr, right - (outer.right - outer.left), bottom - (outer.bottom - outer.top), 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        Sleep(300);
+    }
+    POINT origin{0, 0};
+    if (!GetClientRect(tray, &client) || !ClientToScreen(tray, &origin)) return std::nullopt;
+    OffsetRect(&client, origin.x, origin.y);
+    if (client.bottom - client.top <= 0) return std::nullopt;
+    return client;
+}
+
+// The slot of the newest icon in the notification area: of the slots that hold anything but the
+// area's own colour, side by side from where the area fills, the last one.
+std::optional<RECT> NewestTrayIcon() {
+    RECT strip{};
+    bool fills_from_right = true;
+    if (const auto bar = VirtualDesktopTaskbar()) {
+        // The right half of the taskbar: the notification area, never the start button.
+        strip = RECT{bar->left + (bar->right - bar->left) / 2, bar->top, bar->right, bar->bottom};
+    } else if (const auto area = StandaloneNotificationArea()) {
+        strip = *area;
+        fills_from_right = false;
+    } else {
+        return std::nullopt;
+    }
+    const int slot = strip.bottom - strip.top;
     const Pixels pixels = CaptureScreen(strip);
     std::map<std::uint32_t, int> counts;
     for (auto value : pixels.bgrx) ++counts[value];
@@ -233,14 +274,19 @@ std::optional<RECT> NewestTrayIcon() {
     int most = 0;
     for (auto [value, count] : counts)
         if (count > most) most = count, background = value;
-    std::optional<RECT> newest;
-    for (int right = pixels.width; right - slot >= 0; right -= slot) {
+    const auto occupied = [&](int left) {
         int differing = 0;
         for (int y = 0; y < pixels.height; ++y)
-            for (int x = right - slot; x < right; ++x)
+            for (int x = left; x < left + slot; ++x)
                 if (pixels.bgrx[static_cast<size_t>(y) * pixels.width + x] != background) ++differing;
-        if (differing < 10) break;  // icons stand side by side from the right edge
-        newest = RECT{strip.left + right - slot, strip.top, strip.left + right, strip.bottom};
+        return differing >= 10;
+    };
+    std::optional<RECT> newest;
+    const int slots = pixels.width / slot;
+    for (int i = 0; i < slots; ++i) {
+        const int left = fills_from_right ? pixels.width - (i + 1) * slot : i * slot;
+        if (!occupied(left)) break;  // icons stand side by side from where the area fills
+        newest = RECT{strip.left + left, strip.top, strip.left + left + slot, strip.bottom};
     }
     return newest;
 }
@@ -432,7 +478,8 @@ protected:
                "(tools/access-server) and its base URL, for example http://127.0.0.1:8080/, with an "
                "accounts file that names the Wine user; scripts/test starts it and sets the variable";
         ASSERT_TRUE(FindWindowW(L"Shell_TrayWnd", nullptr))
-            << "no taskbar: run the suite in Wine's virtual desktop (wine explorer /desktop=NAME,1024x768)";
+            << "no shell: run the suite in Wine's virtual desktop (wine explorer /desktop=NAME,1024x768) or "
+               "on an X screen of Wine's own";
         EndEveryInstance();
         MovePointer(kRestingPlace);
     }
