@@ -14,13 +14,14 @@ inline constexpr const wchar_t* kMonitorWindowClass = L"TKVRMonitorForm";
 inline constexpr const wchar_t* kMonitorWindowTitle = L"{3AA43F08-4053-4A06-BA24-838C07F74C80}";
 
 // How long a start waits for an earlier instance to handle WM_CLOSE. An instance that does not
-// answer in that time is hung; the new one starts anyway.
+// answer in that time gets WM_CLOSE posted, to handle when it can; the new one starts anyway.
 inline constexpr std::chrono::milliseconds kTakeoverTimeout{5000};
 
 enum class TakeoverResult { NoEarlierInstance, Closed, NotAnswering };
 
 // Finds the top-level window with exactly that class and title on this desktop and sends it
-// WM_CLOSE, waiting until it has been handled or the time-out has passed.
+// WM_CLOSE, waiting until it has been handled or the time-out has passed; when the wait runs out
+// (NotAnswering), WM_CLOSE is posted instead.
 TakeoverResult CloseEarlierInstance(std::chrono::milliseconds timeout = kTakeoverTimeout);
 
 // Starts the executable again through the shell ("open", no parameters, its own folder as the

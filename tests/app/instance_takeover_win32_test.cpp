@@ -1,5 +1,6 @@
 // The takeover of an earlier instance: only a window with exactly the monitor window's class and
-// title is asked to close, and one that does not answer does not hold up the start.
+// title is asked to close, one that does not answer does not hold up the start, and one that is
+// busy for a while still closes once it pumps its messages again.
 
 #include <windows.h>
 
@@ -19,11 +20,12 @@ using namespace std::chrono_literals;
 
 // A top-level window on a thread of its own, as an earlier process's monitor window would be.
 // It counts the WM_CLOSE requests it receives; a "hung" one stops handling messages once it has
-// been created.
+// been created; a "busy" one sleeps that long after its creation, then pumps.
 class EarlierWindow {
 public:
-    EarlierWindow(const wchar_t* className, const wchar_t* title, bool hung = false) {
-        thread_ = std::thread([=, this] { Run(className, title, hung); });
+    EarlierWindow(const wchar_t* className, const wchar_t* title, bool hung = false,
+                  std::chrono::milliseconds busy = 0ms) {
+        thread_ = std::thread([=, this] { Run(className, title, hung, busy); });
         while (!ready_) std::this_thread::sleep_for(1ms);
     }
     ~EarlierWindow() {
@@ -43,7 +45,7 @@ private:
         return DefWindowProcW(window, msg, wParam, lParam);
     }
 
-    void Run(const wchar_t* className, const wchar_t* title, bool hung) {
+    void Run(const wchar_t* className, const wchar_t* title, bool hung, std::chrono::milliseconds busy) {
         threadId_ = GetCurrentThreadId();
         MSG msg;
         PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue exists from here on
@@ -59,6 +61,7 @@ private:
         SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc));
         SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         ready_ = true;
+        std::this_thread::sleep_for(busy);
         if (hung) {
             while (!release_) std::this_thread::sleep_for(5ms);
         }
@@ -94,6 +97,34 @@ TEST(InstanceTakeover, ClosesOnlyTheWindowWithBothClassAndTitle) {
 TEST(InstanceTakeover, AnEarlierInstanceThatDoesNotAnswerDoesNotHoldUpTheStart) {
     EarlierWindow hung(kMonitorWindowClass, kMonitorWindowTitle, /*hung=*/true);
     EXPECT_EQ(CloseEarlierInstance(200ms), TakeoverResult::NotAnswering);
+}
+
+// Busy past the time-out (a slow shell call), and busy long enough for the system to count it
+// hung, after which SMTO_ABORTIFHUNG gives up at once: either way the close request is not lost
+// but handled as soon as the earlier instance pumps again.
+TEST(InstanceTakeover, ABusyEarlierInstanceClosesOnceItPumpsAgain) {
+    const struct {
+        const char* name;
+        std::chrono::milliseconds busy, timeout, before_asking;
+    } cases[] = {
+        {"slow past the time-out", 1500ms, 200ms, 0ms},
+        {"counted hung by the system", 7000ms, 5000ms, 5500ms},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EarlierWindow busy(kMonitorWindowClass, kMonitorWindowTitle, false, c.busy);
+        std::this_thread::sleep_for(c.before_asking);
+        const auto asked = std::chrono::steady_clock::now();
+        EXPECT_EQ(CloseEarlierInstance(c.timeout), TakeoverResult::NotAnswering);
+        EXPECT_LT(std::chrono::steady_clock::now() - asked, c.timeout + 1000ms);
+        EXPECT_EQ(busy.CloseRequests(), 0);
+        const auto end = std::chrono::steady_clock::now() + c.busy + 10s;
+        while (busy.CloseRequests() == 0 && std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(20ms);
+        // One request on Windows, where the given-up send is cancelled; a system that delivered
+        // it late as well would show two, which closes the window all the same.
+        EXPECT_GE(busy.CloseRequests(), 1) << "the close request was lost";
+    }
 }
 
 }  // namespace
