@@ -45,7 +45,7 @@ AuthWorker::AuthWorker(AuthWorkerServices services) : services_(std::move(servic
 
 void AuthWorker::Execute(const std::function<bool()>& terminated) {
     Log(kLogWorkerStarted);
-    {
+    try {
         auto r = std::make_unique<Resources>();
         r->archive.AddFile(std::string(wire::kEntryName), 0);
         r->channel = services_.open_channel();
@@ -58,6 +58,11 @@ void AuthWorker::Execute(const std::function<bool()>& terminated) {
                 Guard(*r, failure, false);
             }
         }
+    } catch (...) {
+        // The last resort: an error outside the failure guard (setting up the resources or the
+        // channel, memory, an error inside the guard itself) ends the worker without a report,
+        // and the window keeps its last status. What the worker held is freed on the way out;
+        // let out of the thread, the error would end the whole tray program.
     }
     Log(kLogWorkerFinished);
 }

@@ -79,5 +79,18 @@ TEST(AuthThread, TerminateIsSeenAtTheTopOfTheNextPass) {
     EXPECT_EQ(time->pauses.front(), 1500);
 }
 
+// A worker that cannot open its channel ends its thread on its own, and the process goes on.
+TEST(AuthThread, AWorkerThatCannotStartEndsWithoutTakingTheProgramAlong) {
+    auto owner = std::make_shared<test::RecordingOwner>(u"http://127.0.0.1:1/");
+    AuthWorkerServices services = Services(owner, std::make_shared<NoSleep>());
+    services.open_channel = []() -> std::unique_ptr<ServerChannel> {
+        throw std::runtime_error("no Winsock");
+    };
+    TAuthThread worker(std::move(services));
+    worker.WaitFor();
+    EXPECT_TRUE(worker.Finished());
+    EXPECT_TRUE(owner->Messages().empty());
+}
+
 }  // namespace
 }  // namespace vq

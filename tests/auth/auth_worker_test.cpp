@@ -265,5 +265,52 @@ TEST_F(AuthWorkerTest, FailingLogNeverStopsTheWorker) {
                                 "GET_SERVER", "GET http://gate/", "STATUS ", "sleep 31999"}));
 }
 
+// An error the failure guard does not catch ends the worker quietly: no report, what it holds
+// freed, and its end logged. Where it strikes: opening the channel (no Winsock, no memory), or
+// inside the guard itself (the window's handling of the report).
+TEST_F(AuthWorkerTest, AnErrorOutsideTheGuardEndsTheWorkerQuietlyAndLogsItsEnd) {
+    {
+        SCOPED_TRACE("the channel cannot be opened");
+        AuthWorkerServices services;
+        services.owner = owner;
+        services.time = time;
+        services.log = log;
+        services.open_channel = []() -> std::unique_ptr<ServerChannel> { throw std::bad_alloc(); };
+        AuthWorker worker(std::move(services));
+        int asked = 0;
+        worker.Execute([&] { return asked++ > 100; });
+        EXPECT_EQ(asked, 0) << "no pass may run without a channel";
+        EXPECT_TRUE(timeline.empty());
+        EXPECT_EQ(log->lines, (std::vector<std::u16string>{std::u16string(kLogWorkerStarted), std::u16string(kLogWorkerFinished)}));
+    }
+    {
+        SCOPED_TRACE("the report of a failure raises");
+        log->lines.clear();
+        struct ThrowingOnError final : AuthOwner {
+            std::shared_ptr<FakeOwner> inner;
+            void Send(unsigned message, std::uintptr_t wparam, void* lparam) override {
+                inner->Send(message, wparam, lparam);
+                if (message == WM_AUTH_ERROR) throw std::runtime_error("the window failed");
+            }
+        };
+        auto throwing = std::make_shared<ThrowingOnError>();
+        throwing->inner = owner;
+        AuthWorkerServices services;
+        services.owner = throwing;
+        services.time = time;
+        services.log = log;
+        services.open_channel = [this] { return std::make_unique<FakeChannel>(timeline, outcomes); };
+        services.module_handle = 0x400000;
+        outcomes = {Failure{"Не удалось подключиться"}, "server_status_ok\r\n"};
+        AuthWorker worker(std::move(services));
+        int pass = 0;
+        worker.Execute([&] { return pass++ >= 2; });
+        EXPECT_EQ(timeline, (Timeline{"GET_SERVER", "GET http://gate/", "ERROR 0 Не удалось подключиться"}));
+        EXPECT_EQ(pass, 1) << "the worker went on after an error outside the guard";
+        EXPECT_EQ(log->lines, (std::vector<std::u16string>{std::u16string(kLogWorkerStarted), u"Не удалось подключиться",
+                                                            std::u16string(kLogWorkerFinished)}));
+    }
+}
+
 }  // namespace
 }  // namespace vq
