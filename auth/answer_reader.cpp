@@ -1,7 +1,9 @@
 #include "auth/answer_reader.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include <boost/beast/core/buffers_range.hpp>
 #include <boost/beast/http/error.hpp>
@@ -69,6 +71,59 @@ std::string Trim(std::string_view text) {
 
 bool IEquals(std::string_view a, std::string_view b) { return beast::iequals(a, b); }
 
+bool IContains(std::string_view text, std::string_view part) {
+    for (std::size_t at = 0; at + part.size() <= text.size(); ++at)
+        if (IEquals(text.substr(at, part.size()), part)) return true;
+    return false;
+}
+
+// The head (status line, header lines, the empty line) with its framing made plain for Beast,
+// which refuses an answer that has both Transfer-Encoding and Content-Length and reads "chunked"
+// only as the last coding. The client's rule: a Transfer-Encoding that contains "chunked", in any
+// case and anywhere in its value, makes the body chunked, whatever Content-Length says; any other
+// Transfer-Encoding is no framing at all, so Content-Length, or the end of the connection, sizes
+// the body. A head without Transfer-Encoding is left as it is.
+std::string PlainFraming(std::string_view head) {
+    constexpr std::string_view kEncoding = "Transfer-Encoding";
+    constexpr std::string_view kLength = "Content-Length";
+    if (!IContains(head, kEncoding)) return std::string(head);
+
+    // The fields, each with its continuation lines (which begin with a blank), as offsets into
+    // the head, CR LF included.
+    struct Field {
+        std::string_view name;
+        std::size_t start, end;
+    };
+    std::vector<Field> fields;
+    const std::size_t status_end = head.find("\r\n") + 2;
+    for (std::size_t at = status_end; at < head.size();) {
+        const std::size_t end = head.find("\r\n", at) + 2;
+        if (end == at + 2) break;  // the empty line that ends the head
+        if ((head[at] == ' ' || head[at] == '\t') && !fields.empty())
+            fields.back().end = end;
+        else
+            fields.push_back({head.substr(at, std::min(head.find(':', at), end) - at), at, end});
+        at = end;
+    }
+    const auto text = [&](const Field& field) { return head.substr(field.start, field.end - field.start); };
+    bool has_encoding = false, chunked = false;
+    for (const auto& field : fields) {
+        if (!IEquals(Trim(field.name), kEncoding)) continue;
+        has_encoding = true;
+        chunked = chunked || IContains(text(field).substr(field.name.size()), "chunked");
+    }
+    if (!has_encoding) return std::string(head);
+
+    std::string plain(head.substr(0, status_end));
+    for (const auto& field : fields) {
+        const std::string name = Trim(field.name);
+        if (IEquals(name, kEncoding) || (chunked && IEquals(name, kLength))) continue;
+        plain.append(text(field));
+    }
+    if (chunked) plain.append(kEncoding).append(": chunked\r\n");
+    return plain.append("\r\n");
+}
+
 // What the parser found wrong with an answer, in the user's words; Beast's own texts are English.
 std::string WhatIsWrong(const beast::error_code& failure) {
     using http::error;
@@ -129,6 +184,8 @@ void AnswerReader::StartNextAnswer() {
     parser_ = MakeParser(parser_->limits);
     status_line_.clear();
     body_bytes_ = 0;
+    head_scanned_ = 0;
+    head_plain_ = false;
     Parse();
 }
 
@@ -139,7 +196,28 @@ void AnswerReader::Feed(std::string_view bytes) {
     Parse();
 }
 
+// Once the whole head has arrived, its framing headers are made plain before the parser reads
+// them. The search for the head's end goes on where the last one stopped, so a head that drips in
+// byte by byte costs no more than one that arrives at once.
+void AnswerReader::MakeHeadPlain() {
+    if (head_plain_ || parser_->parser.is_header_done()) return;
+    const std::size_t end = pending_.find("\r\n\r\n", head_scanned_);
+    if (end == std::string::npos) {
+        head_scanned_ = pending_.size() < 3 ? 0 : pending_.size() - 3;
+        return;
+    }
+    head_plain_ = true;
+    const std::string_view head = std::string_view(pending_).substr(0, end + 4);
+    std::string plain = PlainFraming(head);
+    if (plain == head) return;
+    pending_.replace(0, head.size(), plain);
+    // The parser has taken none of the head yet, but remembers how far it has looked for its end
+    // in the bytes as they were: a new one reads the new head from its start.
+    parser_ = MakeParser(parser_->limits);
+}
+
 void AnswerReader::Parse() {
+    MakeHeadPlain();
     auto& parser = parser_->parser;
     while (!parser.is_done() && !pending_.empty()) {
         const bool header_was_done = parser.is_header_done();

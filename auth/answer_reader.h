@@ -1,7 +1,8 @@
 #pragma once
 // Reads one HTTP answer from the bytes the server sends, fed in as they arrive, with no socket
 // of its own: the status line and headers, then the body (chunked, sized by Content-Length, or
-// up to the end of the connection). Boost.Beast's parser does the parsing.
+// up to the end of the connection). Boost.Beast's parser does the parsing, after the head's
+// framing headers have been brought to the form it accepts.
 
 #include <cstddef>
 #include <memory>
@@ -29,8 +30,8 @@ public:
     // The server closed the connection. A body sized by Content-Length that was cut short keeps
     // what arrived; a connection closed inside the headers or a chunk is an ExchangeError.
     void FeedEndOfStream();
-    // After an interim (1xx) answer: starts reading the answer that follows it, from the bytes
-    // already received past the interim one.
+    // After an interim answer ("100 Continue"): starts reading the answer that follows it, from
+    // the bytes already received past the interim one.
     void StartNextAnswer();
     // Raises ExchangeError when the declared body is larger than the cap; called before the
     // body is read, so that an oversized answer fails at once.
@@ -58,12 +59,15 @@ public:
     struct Parser;
 
 private:
+    void MakeHeadPlain();
     void Parse();
 
     std::unique_ptr<Parser> parser_;
     std::string pending_;
     std::string status_line_;
     std::size_t body_bytes_ = 0;  // body bytes (chunk framing included) taken so far
+    std::size_t head_scanned_ = 0;  // bytes of pending_ searched for the head's end so far
+    bool head_plain_ = false;       // the head's framing headers have been made plain
     bool ended_ = false;
 };
 

@@ -97,8 +97,9 @@ void HttpClient::SendAndReadHeader(Method method, const TargetUrl& url, std::str
         connection_.Write(head_bytes, sent_body);
         ReadInto(reader);
     }
-    // 1xx answers are skipped: the next status line follows.
-    while (reader.Status() / 100 == 1) {
+    // "100 Continue" is skipped: the next status line follows. Any other interim answer fails
+    // by its status line like every status the client does not take.
+    while (reader.Status() == 100) {
         reader.StartNextAnswer();
         ReadInto(reader);
     }

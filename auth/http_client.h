@@ -46,7 +46,7 @@ public:
 private:
     enum class Method { Get, Post };
     void Exchange(Method method, std::string_view url, std::string_view body, std::string& answer);
-    // Sends one request and reads its answer up to the end of the headers (1xx skipped).
+    // Sends one request and reads its answer up to the end of the headers ("100 Continue" skipped).
     void SendAndReadHeader(Method method, const TargetUrl& url, std::string_view body,
                            AnswerReader& reader);
     void ReadInto(AnswerReader& reader);

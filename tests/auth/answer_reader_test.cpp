@@ -38,6 +38,13 @@ TEST(AnswerReader, ReadsEveryKindOfBodyWhateverThePieces) {
         {"content-length", "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello", false, "hello"},
         {"chunked", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n6\r\n world\r\n0\r\n\r\n", false, "hello world"},
         {"chunked in any case", "HTTP/1.1 200 OK\r\nTransfer-Encoding: CHUNKED\r\n\r\n2\r\nok\r\n0\r\n\r\n", false, "ok"},
+        // "chunked" anywhere in Transfer-Encoding frames the body, whatever Content-Length says.
+        {"chunked with a Content-Length", "HTTP/1.1 200 OK\r\nContent-Length: 3\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n", false, "hello"},
+        {"chunked before another coding", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked, gzip\r\n\r\n2\r\nok\r\n0\r\n\r\n", false, "ok"},
+        {"chunked in a second field", "HTTP/1.1 200 OK\r\nTransfer-Encoding: gzip\r\nContent-Length: 9\r\nTransfer-Encoding: Chunked\r\n\r\n2\r\nok\r\n0\r\n\r\n", false, "ok"},
+        // Any other Transfer-Encoding frames nothing: the length, or the end of the connection.
+        {"another coding with a length", "HTTP/1.1 200 OK\r\nTransfer-Encoding: gzip\r\nContent-Length: 4\r\n\r\nabcd", false, "abcd"},
+        {"another coding until close", "HTTP/1.1 200 OK\r\nTransfer-Encoding: identity\r\n\r\nrest", true, "rest"},
         {"until the server closes", "HTTP/1.0 200 OK\r\n\r\nserver_need_auth_data\r\n", true, "server_need_auth_data\r\n"},
         {"content-length cut short keeps what arrived", "HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\npartial", true, "partial"},
         {"204 has no body", "HTTP/1.1 204 No Content\r\n\r\n", false, ""},

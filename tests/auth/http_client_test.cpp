@@ -183,6 +183,8 @@ TEST(HttpClient, FailureStatusesFailWithTheirStatusLine) {
         {"304 even with Location", Answer("HTTP/1.1 304 Not Modified", "", "Location: /x\r\n"), "HTTP/1.1 304 Not Modified"},
         {"401", Answer("HTTP/1.1 401 Unauthorized", "", "WWW-Authenticate: Basic realm=\"x\"\r\n"), "HTTP/1.1 401 Unauthorized"},
         {"huge error body is not read", "HTTP/1.1 503 Busy\r\nContent-Length: 1073741824\r\n\r\nxx", "HTTP/1.1 503 Busy"},
+        // Only "100 Continue" is skipped; no second answer is waited for after another 1xx.
+        {"102 at once", "HTTP/1.1 102 Processing\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok", "HTTP/1.1 102 Processing"},
         {"redirect to https", Answer("HTTP/1.1 302 Found", "", "Location: https://secure/\r\n"), "Схема «https» в адресе «https://secure/» не поддерживается"},
     };
     for (const auto& c : cases) {
