@@ -1,7 +1,6 @@
 #include "auth/http_connection.h"
 
 #include <array>
-#include <cerrno>
 #include <optional>
 
 #include <boost/asio/connect.hpp>
@@ -14,6 +13,7 @@
 
 #include "auth/exchange_error.h"
 #include "auth/failure_texts.h"
+#include "auth/local_socket_failure.h"
 
 namespace vq {
 
@@ -22,23 +22,6 @@ namespace beast = boost::beast;
 using tcp = asio::ip::tcp;
 
 namespace {
-
-// No local address or ephemeral port is left for the connection.
-#ifdef _WIN32
-constexpr int kAddressNotAvailable = WSAEADDRNOTAVAIL;
-#else
-constexpr int kAddressNotAvailable = EADDRNOTAVAIL;
-#endif
-
-// The socket layer's own errors that mean the local end could not be set up. The same names
-// stand for the POSIX errno values and for the WSA codes on Windows.
-bool IsLocalSocketError(const beast::error_code& error) {
-    return error == asio::error::address_in_use ||          // EADDRINUSE / WSAEADDRINUSE
-           error == asio::error::no_buffer_space ||          // ENOBUFS / WSAENOBUFS: no ports left
-           error == asio::error::address_family_not_supported ||
-           error == asio::error::no_descriptors ||           // EMFILE / WSAEMFILE
-           error == beast::error_code(kAddressNotAvailable, asio::error::get_system_category());
-}
 
 // The server ended the connection: an orderly close or a reset.
 bool IsClosedByPeer(const beast::error_code& error) {
@@ -100,7 +83,7 @@ void HttpConnection::Open(const std::string& host_name, std::uint16_t port) {
     if (error) {
         impl_->stream.reset();
         throw ExchangeError(failure_text::CannotConnect(Endpoint(host_name, port), Description(error)),
-                            IsLocalSocketError(error) ? ExchangeError::Kind::LocalSocketFailure
+                            IsLocalSocketFailure(error) ? ExchangeError::Kind::LocalSocketFailure
                                                       : ExchangeError::Kind::Other);
     }
     // Requests are written whole; there is nothing to gain from Nagle's delay.
