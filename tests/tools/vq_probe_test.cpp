@@ -2,6 +2,7 @@
 // and a first contact with the PHP reference access server.
 
 #include <regex>
+#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -87,6 +88,58 @@ TEST(VqProbe, PostCarriesTheListInAOneEntryArchive) {
     const std::size_t compressed = archive.size() - 104;
     EXPECT_EQ(archive.substr(30 + 3 + compressed, 4), "PK\x01\x02");
     EXPECT_EQ(archive.substr(archive.size() - 22, 4), "PK\x05\x06");
+}
+
+// The text of the archive entry "dta" in a credentials POST as the server received it.
+std::string PostedEntryText(const std::string& request) {
+    const auto body = request.find("\r\n\r\n") + 4;
+    const auto archive = request.find("\r\n\r\n", body) + 4;
+    const auto closing = request.rfind("\r\n--");
+    MemoryStream stream(request.substr(archive, closing - archive));
+    TZipFile zip;
+    zip.LoadFromStream(stream);
+    return zip.GetCount() == 1 ? zip.GetUncompressed(0) : "";
+}
+
+TEST(VqProbe, TraceShowsTheEntryTextAfterEveryPostHead) {
+    // A 307 repeats the POST with its body, a 303 turns it into a GET without one.
+    test::LoopbackServer server({
+        [](test::ServerConnection& c) {
+            c.ReadRequest();
+            c.Send(test::Answer("HTTP/1.1 307 Temporary Redirect", "", "Location: /b/kvr.php\r\n"));
+        },
+        [](test::ServerConnection& c) {
+            c.ReadRequest();
+            c.Send(test::Answer("HTTP/1.1 303 See Other", "", "Location: /c/kvr.php\r\n"));
+        },
+        [](test::ServerConnection& c) {
+            c.ReadRequest();
+            c.Send(test::Answer("HTTP/1.1 200 OK", "server_auth_failed\r\n"));
+        },
+    });
+    const auto result = Probe("--trace --set 'username=TEST\\demo' --set 'dname=Демо 1' " + server.BaseUrl());
+    EXPECT_EQ(result.exit_code, 0) << result.output;
+    const std::string entry =
+        "> dta: username=TEST%5Cdemo\n"
+        "> dta: dname=%D0%94%D0%B5%D0%BC%D0%BE+1\n";
+    // The head's lines stay as they were; the entry's lines follow its last one.
+    EXPECT_NE(result.output.find("> User-Agent: Mozilla/3.0 (compatible; Indy Library)\n" + entry),
+              std::string::npos) << result.output;
+    std::string requests_and_answer;
+    std::istringstream lines(result.output);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.starts_with("> ") && !line.starts_with("> POST ") && !line.starts_with("> GET ") &&
+            !line.starts_with("> dta: "))
+            continue;
+        requests_and_answer += line + "\n";
+    }
+    EXPECT_EQ(requests_and_answer,
+              "> POST /kvr.php HTTP/1.0\n" + entry + "> POST /b/kvr.php HTTP/1.0\n" + entry +
+                  "> GET /c/kvr.php HTTP/1.0\nserver_auth_failed\n--\n");
+    // What the trace shows is what went into the archive, CR LF after each line.
+    ASSERT_EQ(server.Requests().size(), 3u);
+    EXPECT_EQ(PostedEntryText(server.Requests()[1]),
+              "username=TEST%5Cdemo\r\ndname=%D0%94%D0%B5%D0%BC%D0%BE+1\r\n");
 }
 
 TEST(VqProbe, FailuresGoToStandardErrorWithStatusOne) {

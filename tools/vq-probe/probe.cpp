@@ -38,16 +38,24 @@ bool IsKeyword(const LineList& lines, std::u16string_view keyword) {
     return !lines.Empty() && lines[0] == keyword;
 }
 
-std::function<void(std::string_view)> TraceTo(std::ostream& err) {
-    return [&err](std::string_view head) {
-        // Each line of the head, marked as going out; the empty line that ends it is left out.
-        std::size_t start = 0;
-        while (start < head.size()) {
-            const auto end = head.find("\r\n", start);
-            if (end == start || end == std::string_view::npos) break;
-            err << "> " << head.substr(start, end - start) << '\n';
-            start = end + 2;
-        }
+// Each CR LF-ended line of text after the prefix, up to the first empty line.
+void WriteLines(std::ostream& err, std::string_view prefix, std::string_view text) {
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const auto end = text.find("\r\n", start);
+        if (end == start || end == std::string_view::npos) break;
+        err << prefix << text.substr(start, end - start) << '\n';
+        start = end + 2;
+    }
+}
+
+// The trace of every request: each line of its head after "> " (the empty line that ends the head
+// left out), and after the head of a POST, which carries the credentials archive, each line of
+// the entry's text after "> dta: ". entry_text is the text of the archive being sent.
+std::function<void(std::string_view)> TraceTo(std::ostream& err, const std::string& entry_text) {
+    return [&err, &entry_text](std::string_view head) {
+        WriteLines(err, "> ", head);
+        if (head.starts_with("POST ")) WriteLines(err, "> dta: ", entry_text);
         err << std::flush;
     };
 }
@@ -73,7 +81,9 @@ std::string UsageText() {
            "                    kept-alive connection carry over (default 1)\n"
            "  --fields          after an answer \"server_status_ok\", also prints the account\n"
            "                    fields as NAME=VALUE, decoded, in UTF-8\n"
-           "  --trace           prints the head of every request sent on standard error\n"
+           "  --trace           prints on standard error the head of every request sent, each\n"
+           "                    line after \"> \"; after the head of a POST also the text of the\n"
+           "                    archive entry \"dta\", each line after \"> dta: \" (--loop: heads only)\n"
            "  --help            shows this text\n"
            "\n"
            "After each exchange the answer's lines are printed, then a line \"--\". A failed\n"
@@ -157,9 +167,11 @@ int Run(const std::vector<std::u16string>& arguments, std::ostream& out, std::os
         return 0;
     }
 
+    // The URL-encoded INI text of the archive being posted, for the trace.
+    std::string entry_text;
     HttpClientSettings settings;
     settings.read_timeout = read_timeout;
-    if (options.trace) settings.on_request = TraceTo(err);
+    if (options.trace) settings.on_request = TraceTo(err, entry_text);
     if (options.loop) return RunLoop(options, settings, out);
     ServerExchange exchange(settings);
     const AnsiCodePage& code_page = exchange.CodePage();
@@ -178,6 +190,7 @@ int Run(const std::vector<std::u16string>& arguments, std::ostream& out, std::os
                 exchange.Get(options.base_url, answer, lines);
             } else {
                 BuildCredentialsArchive(credentials, archive, archive_buffer);
+                if (options.trace) entry_text = credentials.GetURLEncodedINI();
                 exchange.Post(options.base_url, archive_buffer.Bytes(), answer, lines);
             }
             if (lines.Empty()) throw ExchangeError(Utf8(kEmptyAnswer));
