@@ -16,6 +16,7 @@
 #include "ui/decimal_separator.h"
 #include "ui/failure_reports.h"
 #include "ui/header_name.h"
+#include "ui/monitor_pictures.h"
 #include "ui/status_setter.h"
 #include "ui/traffic_bar_settings.h"
 #include "ui/window_auth_owner_win32.h"
@@ -27,24 +28,7 @@
 namespace vq {
 namespace {
 
-struct ControlRect {
-    int left, top, width, height;
-};
-
-// Where the controls sit in the client area.
-constexpr ControlRect kErrorLabel{0, 52, 217, 50};
-constexpr ControlRect kStatusPicture{-1, 0, 39, 40};
-constexpr ControlRect kLabel1{2, 37, 78, 14};
-constexpr ControlRect kImage1{3, 67, 32, 28};
-constexpr ControlRect kDisplayUserName{48, 1, 153, 33};
-constexpr ControlRect kTarif{4, 52, 210, 13};
-constexpr ControlRect kTrafProgress{1, 92, 215, 10};
-constexpr ControlRect kFullTitle{40, 89, 65, 13};
-constexpr ControlRect kFullTraf{105, 89, 104, 13};
-constexpr ControlRect kDayli{105, 77, 104, 13};
-constexpr ControlRect kStaticText4{40, 77, 60, 13};
-constexpr ControlRect kStaticText3{40, 65, 65, 13};
-constexpr ControlRect kOstatok{105, 65, 104, 13};
+using namespace monitor_layout;
 
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr int kTrayCycleInterval = 120;
@@ -62,27 +46,6 @@ HFONT MakeFont(const wchar_t* face, int height, bool bold, bool italic) {
 
 COLORREF ToColorRef(ViewColor color) {
     return color == kWindowTextColor ? GetSysColor(COLOR_WINDOWTEXT) : static_cast<COLORREF>(color);
-}
-
-// Blends a straight-alpha picture onto a DIB section's pixels at (x, y), clipped to the DIB and
-// to `clipWidth` columns of the picture.
-void BlendPicture(DibSection& target, const PixelSurface& picture, int x, int y, int clipWidth) {
-    GdiFlush();  // GDI may still be drawing into the pixels
-    const int width = std::min(picture.Width(), clipWidth);
-    for (int row = 0; row < picture.Height(); ++row) {
-        const int ty = y + row;
-        if (ty < 0 || ty >= target.Height()) continue;
-        for (int column = 0; column < width; ++column) {
-            const int tx = x + column;
-            if (tx < 0 || tx >= target.Width()) continue;
-            const Bgra s = picture.At(column, row);
-            Bgra& d = target.Bits()[ty * target.Width() + tx];
-            const int a = s.a;
-            d.b = static_cast<std::uint8_t>((s.b * a + d.b * (255 - a) + 127) / 255);
-            d.g = static_cast<std::uint8_t>((s.g * a + d.g * (255 - a) + 127) / 255);
-            d.r = static_cast<std::uint8_t>((s.r * a + d.r * (255 - a) + 127) / 255);
-        }
-    }
 }
 
 }  // namespace
@@ -340,8 +303,8 @@ void TKVRMonitorForm::OnPaint() {
     PAINTSTRUCT ps;
     const HDC dc = BeginPaint(window_, &ps);
     if (!dc) return;
-    DibSection canvas(kMonitorClientWidth, kMonitorClientHeight);
-    if (canvas.Dc()) {
+    try {
+        DibSection canvas(kMonitorClientWidth, kMonitorClientHeight);
         const HDC mem = canvas.Dc();
         RECT all{0, 0, kMonitorClientWidth, kMonitorClientHeight};
         FillRect(mem, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
@@ -351,8 +314,7 @@ void TKVRMonitorForm::OnPaint() {
         if (view_.ErrorLabel.visible) {
             ObjectSelection font(mem, windowFont_.Get());
             SetTextColor(mem, ToColorRef(view_.ErrorLabel.color));
-            RECT r{kErrorLabel.left, kErrorLabel.top, kErrorLabel.left + kErrorLabel.width,
-                   kErrorLabel.top + kErrorLabel.height};
+            RECT r{kErrorLabel.left, kErrorLabel.top, kErrorLabel.Right(), kErrorLabel.Bottom()};
             const std::wstring text = ToWide(view_.ErrorLabel.text);
             DrawTextW(mem, text.c_str(), static_cast<int>(text.size()), &r,
                       DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
@@ -367,22 +329,20 @@ void TKVRMonitorForm::OnPaint() {
             SetTextColor(mem, ToColorRef(view_.Label1.color));
             DrawTextW(mem, text.c_str(), static_cast<int>(text.size()), &r, DT_SINGLELINE | DT_NOPREFIX);
         }
-        if (view_.Image1Visible && Image1_) BlendPicture(canvas, *Image1_, kImage1.left, kImage1.top, kImage1.width);
-        // The four status pictures share one place; only the one in front can be seen.
-        const std::optional<PixelSurface>* front = &PicStop_;
-        switch (view_.frontPicture) {
-        case StatusPicture::PicConecting: front = &PicConecting_; break;
-        case StatusPicture::PicPause: front = &PicPause_; break;
-        case StatusPicture::PicConected: front = &PicConected_; break;
-        case StatusPicture::PicStop: front = &PicStop_; break;
-        }
-        if (*front)
-            BlendPicture(canvas, **front, kStatusPicture.left, kStatusPicture.top,
-                         kStatusPicture.width - kStatusPicture.left);
-        GdiFlush();
+        // The pictures lie above the labels, each cut at its control.
+        PixelSurface surface = canvas.ToSurface();
+        PaintMonitorPictures(surface, view_, Pictures());
+        canvas.CopyFrom(surface);
         BitBlt(dc, 0, 0, kMonitorClientWidth, kMonitorClientHeight, mem, 0, 0, SRCCOPY);
+    } catch (...) {
+        // No DIB for the canvas: the window keeps what it showed.
     }
     EndPaint(window_, &ps);
+}
+
+MonitorPictures TKVRMonitorForm::Pictures() const {
+    const auto get = [](const std::optional<PixelSurface>& picture) { return picture ? &*picture : nullptr; };
+    return {get(PicConecting_), get(PicPause_), get(PicConected_), get(PicStop_), get(Image1_)};
 }
 
 std::optional<LRESULT> TKVRMonitorForm::ColorStatic(HDC dc, HWND control) {

@@ -19,6 +19,8 @@
 #include "identity/identity_platform_win32.h"
 #include "identity/server_config.h"
 #include "ui/hover_placement.h"
+#include "ui/monitor_layout.h"
+#include "ui/monitor_pictures.h"
 #include "ui/monitor_view.h"
 #include "ui/window_auth_owner_win32.h"
 #include "widgets/bold_window_shadow_win32.h"
@@ -32,9 +34,6 @@
 #include "widgets/xp_tray_images_win32.h"
 
 namespace vq {
-
-inline constexpr int kMonitorClientWidth = 217;
-inline constexpr int kMonitorClientHeight = 102;
 
 // How the program was started.
 struct ProgramStart {
@@ -105,6 +104,7 @@ private:
     void ApplyView(const MonitorView& before);
     void ApplyTray();
     void OnPaint();
+    MonitorPictures Pictures() const;
     std::optional<LRESULT> ColorStatic(HDC dc, HWND control);
 
     // HoverWindow
