@@ -310,14 +310,23 @@ void TKVRMonitorForm::OnPaint() {
         FillRect(mem, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
         SetBkMode(mem, TRANSPARENT);
 
-        // The error panel: the whole width, words wrapped, cut at its bottom edge.
+        // The error panel: the whole width, words wrapped, cut at its bottom edge. DT_EDITCONTROL
+        // breaks a word wider than the panel (a long address) as an edit control does, but it
+        // also leaves out a last line that would fit only in part; so the text is laid out at its
+        // full height (DT_CALCRECT) and clipped to the panel, and such a line shows its top part.
         if (view_.ErrorLabel.visible) {
             ObjectSelection font(mem, windowFont_.Get());
             SetTextColor(mem, ToColorRef(view_.ErrorLabel.color));
-            RECT r{kErrorLabel.left, kErrorLabel.top, kErrorLabel.Right(), kErrorLabel.Bottom()};
             const std::wstring text = ToWide(view_.ErrorLabel.text);
-            DrawTextW(mem, text.c_str(), static_cast<int>(text.size()), &r,
-                      DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
+            const UINT format = DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL;
+            RECT r{kErrorLabel.left, kErrorLabel.top, kErrorLabel.Right(), kErrorLabel.Bottom()};
+            DrawTextW(mem, text.c_str(), static_cast<int>(text.size()), &r, format | DT_CALCRECT);
+            r.right = kErrorLabel.Right();
+            r.bottom = std::max(r.bottom, static_cast<LONG>(kErrorLabel.Bottom()));
+            const int saved = SaveDC(mem);
+            IntersectClipRect(mem, kErrorLabel.left, kErrorLabel.top, kErrorLabel.Right(), kErrorLabel.Bottom());
+            DrawTextW(mem, text.c_str(), static_cast<int>(text.size()), &r, format);
+            RestoreDC(mem, saved);
         }
         // The state line sizes to its text and is opaque (white behind it).
         if (view_.Label1.visible) {
