@@ -106,7 +106,9 @@ TKVRMonitorForm::TKVRMonitorForm(ProgramStart start)
     CreateControls();
     LoadPictures();
     shadowFrame_ = LoadShadowFrame(start_.instance);
-    BoldWindowShadow1_ = std::make_unique<TBoldWindowShadow>(window_, shadowFrame_);
+    // The shadow follows the window's visible mark, not its platform visibility: parked, the
+    // window is hidden with the mark kept, and its shadow stays shown off-screen beside it.
+    BoldWindowShadow1_ = std::make_unique<TBoldWindowShadow>(window_, shadowFrame_, [this] { return visibleMark_; });
     ApplyTrayIconSettings();
     ApplyTaskBarSettings();
     trayIcon_->Loaded();
@@ -388,8 +390,10 @@ void TKVRMonitorForm::PlaceHidden(ScreenPoint p) {
 }
 
 void TKVRMonitorForm::ShowNormal() {
-    ShowWindow(window_, SW_SHOWNORMAL);
+    // The mark first, as a framework's form sets its visible flag before it shows the window: the
+    // shadow, placed while the window is shown, then finds it set.
     visibleMark_ = true;
+    ShowWindow(window_, SW_SHOWNORMAL);
 }
 
 void TKVRMonitorForm::Repaint() {

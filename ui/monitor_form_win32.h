@@ -72,6 +72,7 @@ public:
 
     TCoolTrayIcon& CoolTrayIcon1() { return *trayIcon_; }
     Win32TrayMenu& PopupMenu1() { return *menu_; }
+    TBoldWindowShadow& BoldWindowShadow1() { return *BoldWindowShadow1_; }
 
     void CoolTrayIcon1MouseEnter();
     void CoolTrayIcon1MouseExit();

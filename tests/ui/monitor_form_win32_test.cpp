@@ -180,6 +180,55 @@ TEST_F(MonitorFormTest, ShowsBesideThePointerAndParksHiddenWhenItLeaves) {
     EXPECT_TRUE(form.VisibleMark());  // parking does not clear it
 }
 
+void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+}
+
+RECT RectOf(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return r;
+}
+
+// The shadow follows the window's visible mark: hidden until the first hover shows the window the
+// ordinary way, then beside the window, and still shown, off-screen with it, while the window is
+// parked hidden (its mark stays set).
+TEST_F(MonitorFormTest, ShadowFollowsTheVisibleMarkAndStaysShownOffScreenWhileParked) {
+    const HWND window = form.Handle();
+    TLayeredForm& shadow = form.BoldWindowShadow1().Shadow();
+    ASSERT_TRUE(SetCursorPos(1000, 700));
+    struct Step {
+        const char* name;
+        void (TKVRMonitorForm::*act)();
+        bool windowShown;
+        bool shadowShown;
+    };
+    const Step steps[] = {
+        {"start-up", nullptr, false, false},
+        {"first hover", &TKVRMonitorForm::CoolTrayIcon1MouseEnter, true, true},
+        {"parked", &TKVRMonitorForm::CoolTrayIcon1MouseExit, false, true},
+        {"hover again", &TKVRMonitorForm::CoolTrayIcon1MouseEnter, true, true},
+        {"parked again", &TKVRMonitorForm::CoolTrayIcon1MouseExit, false, true},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.name);
+        if (s.act) (form.*s.act)();
+        Pump();
+        ASSERT_TRUE(shadow.HandleAllocated());
+        EXPECT_EQ(IsWindowVisible(window) != FALSE, s.windowShown);
+        EXPECT_EQ(IsWindowVisible(shadow.Handle()) != FALSE, s.shadowShown);
+        // 30 pixels beyond the window on every side, 3 pixels lower: parked at (-247, -132), the
+        // shadow lies at (-277, -159) - (0, 3), left of the screen.
+        const RECT w = RectOf(window), d = RectOf(shadow.Handle());
+        EXPECT_EQ(d.left, w.left - 30);
+        EXPECT_EQ(d.top, w.top - 27);
+        EXPECT_EQ(d.right, w.right + 30);
+        EXPECT_EQ(d.bottom, w.bottom + 33);
+        if (!s.windowShown) EXPECT_EQ(d.right, 0);
+    }
+}
+
 TEST_F(MonitorFormTest, ExitClosesTheWindowAndEndsTheMessageLoop) {
     form.N5Click();
     EXPECT_FALSE(IsWindow(form.Handle()));
