@@ -230,6 +230,9 @@ void TKVRMonitorForm::ApplyTaskBarSettings() {
     for (int i = 0; i < 7; ++i) TaskBar1_->Button(i).SetIconId(TaskBar1_->Button(i).IconId());
     TaskBar1_->SetTaskBarButton(false);
     TaskBar1_->SetThumbnailClipEnabled(false);
+    // From now on the bar sees the messages taken from the thread's queue: a queued WM_ACTIVATE
+    // pushes the settings again, the WM_ACTIVATE of an ordinary activation (sent) does not.
+    taskBarHook_ = std::make_unique<TaskBarMessageHook>(*TaskBar1_);
 }
 
 void TKVRMonitorForm::FormCreate() {
@@ -448,9 +451,6 @@ LRESULT TKVRMonitorForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_CTLCOLORSTATIC:
         if (auto brush = ColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam))) return *brush;
-        break;
-    case WM_ACTIVATE:
-        if (TaskBar1_) TaskBar1_->HandleMessage(msg, wParam);
         break;
     case WM_DESTROY:
         FormDestroy();

@@ -73,6 +73,7 @@ public:
     TCoolTrayIcon& CoolTrayIcon1() { return *trayIcon_; }
     Win32TrayMenu& PopupMenu1() { return *menu_; }
     TBoldWindowShadow& BoldWindowShadow1() { return *BoldWindowShadow1_; }
+    TTaskBar& TaskBar1() { return *TaskBar1_; }
 
     void CoolTrayIcon1MouseEnter();
     void CoolTrayIcon1MouseExit();
@@ -161,6 +162,7 @@ private:
     std::unique_ptr<TrayOwnerSubclass> traySubclass_;
     std::unique_ptr<Win32TaskbarPlatform> taskbarPlatform_;
     std::unique_ptr<TTaskBar> TaskBar1_;
+    std::unique_ptr<TaskBarMessageHook> taskBarHook_;  // removed before the bar goes
 };
 
 }  // namespace vq

@@ -77,6 +77,7 @@ int TTaskBar::ButtonCount() const {
 }
 
 void TTaskBar::UpdateBar() {
+    ++bar_updates_;
     if (!platform_.HasTaskbarInterface()) return;  // 1
     {
         const std::unique_ptr<TaskbarList> list = platform_.Open();  // 2

@@ -129,8 +129,12 @@ public:
 
     // Pushes every setting to the taskbar.
     void UpdateBar();
-    // The application's message hook: WM_ACTIVATE updates the bar; a thumbnail button's click
-    // (WM_COMMAND with THBN_CLICKED in the high word) calls its OnClick and is handled.
+    // How many times UpdateBar has run, for the window and for tests.
+    int BarUpdates() const { return bar_updates_; }
+    // The application's message hook, for the messages taken from the thread's queue only (a
+    // message sent to a window never passes here): a queued WM_ACTIVATE updates the bar; a
+    // thumbnail button's click (WM_COMMAND with THBN_CLICKED in the high word) calls its OnClick
+    // and is handled. Returns whether the message was handled.
     bool HandleMessage(unsigned message, std::uintptr_t wparam);
 
 private:
@@ -147,6 +151,7 @@ private:
     TaskbarRect clip_;
     bool clip_enabled_ = false;
     std::array<std::unique_ptr<TTaskButton>, 7> buttons_;
+    int bar_updates_ = 0;
 };
 
 }  // namespace vq

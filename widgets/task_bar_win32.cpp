@@ -4,10 +4,19 @@
 #include <versionhelpers.h>
 
 #include <algorithm>
+#include <vector>
 
 namespace vq {
 
 namespace {
+
+// One WH_GETMESSAGE hook per thread, shared by the thread's bars: a hook procedure gets no
+// context of its own, and two hooks of one procedure could not tell which bars are theirs.
+struct ThreadMessageHook {
+    HHOOK hook = nullptr;
+    std::vector<TTaskBar*> bars;
+};
+thread_local ThreadMessageHook tMessageHook;
 
 // One call's taskbar list: COM initialised for the call, the object created and HrInit done;
 // the destructor releases the object and uninitialises COM again.
@@ -93,6 +102,44 @@ std::unique_ptr<TaskbarList> Win32TaskbarPlatform::Open() {
     if (list) list->Release();
     if (SUCCEEDED(com)) CoUninitialize();
     return nullptr;
+}
+
+TaskBarMessageHook::TaskBarMessageHook(TTaskBar& bar) : bar_(bar) {
+    ThreadMessageHook& thread = tMessageHook;
+    if (thread.hook == nullptr)
+        thread.hook = SetWindowsHookExW(WH_GETMESSAGE, &GetMessageProc, nullptr, GetCurrentThreadId());
+    if (thread.hook == nullptr) return;
+    thread.bars.push_back(&bar_);
+    installed_ = true;
+}
+
+TaskBarMessageHook::~TaskBarMessageHook() {
+    if (!installed_) return;
+    ThreadMessageHook& thread = tMessageHook;
+    thread.bars.erase(std::find(thread.bars.begin(), thread.bars.end(), &bar_));
+    if (thread.bars.empty()) {
+        UnhookWindowsHookEx(thread.hook);
+        thread.hook = nullptr;
+    }
+}
+
+LRESULT CALLBACK TaskBarMessageHook::GetMessageProc(int code, WPARAM wParam, LPARAM lParam) {
+    // PM_NOREMOVE: the message was only looked at and stays in the queue; it comes back here when
+    // it is taken.
+    if (code == HC_ACTION && wParam == PM_REMOVE) {
+        auto* message = reinterpret_cast<MSG*>(lParam);
+        const std::vector<TTaskBar*> bars = tMessageHook.bars;  // a handler may end a hook
+        for (TTaskBar* bar : bars) {
+            if (std::find(tMessageHook.bars.begin(), tMessageHook.bars.end(), bar) == tMessageHook.bars.end())
+                continue;
+            if (bar->HandleMessage(message->message, static_cast<std::uintptr_t>(message->wParam))) {
+                // Handled: dispatched as WM_NULL, which every window procedure ignores.
+                message->message = WM_NULL;
+                break;
+            }
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 }  // namespace vq

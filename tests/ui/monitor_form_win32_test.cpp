@@ -229,6 +229,23 @@ TEST_F(MonitorFormTest, ShadowFollowsTheVisibleMarkAndStaysShownOffScreenWhilePa
     }
 }
 
+// The taskbar settings are pushed nine times while the window is made (the seven thumbnail
+// buttons' pictures, the taskbar item, the thumbnail clip); after that only a WM_ACTIVATE taken
+// from the queue pushes them again, not the window's own activations.
+TEST_F(MonitorFormTest, OnlyAQueuedActivationPushesTheTaskbarSettingsAgain) {
+    const HWND window = form.Handle();
+    EXPECT_EQ(form.TaskBar1().BarUpdates(), 9);
+    SendMessageW(window, WM_ACTIVATE, WA_ACTIVE, 0);
+    ASSERT_TRUE(SetCursorPos(1000, 700));
+    form.CoolTrayIcon1MouseEnter();  // the first hover shows the window the ordinary way: activated
+    Pump();
+    EXPECT_EQ(GetActiveWindow(), window);
+    EXPECT_EQ(form.TaskBar1().BarUpdates(), 9);
+    PostMessageW(window, WM_ACTIVATE, WA_ACTIVE, 0);
+    Pump();
+    EXPECT_EQ(form.TaskBar1().BarUpdates(), 10);
+}
+
 TEST_F(MonitorFormTest, ExitClosesTheWindowAndEndsTheMessageLoop) {
     form.N5Click();
     EXPECT_FALSE(IsWindow(form.Handle()));
