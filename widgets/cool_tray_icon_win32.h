@@ -82,6 +82,8 @@ public:
     void AddSeparator();
     void SetAutoPopup(bool value) { autoPopup_ = value; }
     HMENU Handle() const { return menu_.Get(); }
+    // The window that opens the menu and draws its pictures.
+    HWND Window() const { return menuWindow_; }
 
     bool AutoPopup() const override { return autoPopup_; }
     void Popup(const void* invoker, int x, int y) override;

@@ -704,5 +704,52 @@ TEST_F(VqProgram, ExitFromTheIconsMenuEndsTheProgram) {
     }
 }
 
+// "Переподключиться" starts the program again without its arguments, and the new process closes
+// the old one. Without "cdebug" the new one writes no log; without "server=" (and no INI file or
+// policy here) it has no server to ask, so its icon keeps turning instead of turning green.
+TEST_F(VqProgram, ReconnectStartsTheProgramAgainWithoutItsArgumentsAndTheNewOneTakesOver) {
+    const fs::path copy = CopyOfProgram(L"reconnect");
+    const fs::path log = copy.parent_path() / "Log" / "ConectionsErrors.log";
+    Program program(copy, L"cdebug " + ServerArgument());
+    ASSERT_TRUE(program.Started());
+    ASSERT_TRUE(program.WaitForWindow());
+    const auto icon = WaitForIcon();
+    ASSERT_TRUE(icon) << "no icon in the notification area";
+    ASSERT_TRUE(WaitUntil([&] { return StillAndGreen(*icon); })) << "the first instance did not log on";
+    std::error_code error;
+    const auto logged = fs::file_size(log, error);
+    ASSERT_FALSE(error) << "the first instance wrote no log";
+
+    MovePointer(CentreOf(*icon));
+    Click();
+    ASSERT_TRUE(WaitUntil([] {
+        HWND menu = FindWindowW(L"#32768", nullptr);
+        return menu && IsWindowVisible(menu);
+    })) << "a click on the icon opens no menu";
+    // "Переподключиться" is the first item: down from no selection goes to it.
+    PressKey(VK_DOWN);
+    PressKey(VK_RETURN);
+    MovePointer(kRestingPlace);
+    ASSERT_EQ(WaitForSingleObject(program.Process(), kBoundMs), WAIT_OBJECT_0) << "the first instance still runs";
+
+    const auto relaunched = ChildProcesses(program.Id(), L"vq.exe");
+    ASSERT_EQ(relaunched.size(), 1u) << "no new instance was started";
+    UniqueProcess successor(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, relaunched[0]));
+    ASSERT_TRUE(successor);
+    EXPECT_TRUE(WaitUntil([&] { return MonitorWindowOf(relaunched[0]) != nullptr; })) << "the new instance has no window";
+    const auto newIcon = WaitForIcon();
+    ASSERT_TRUE(newIcon) << "the new instance has no icon";
+    Sleep(3000);  // time for a server's answer, had the new instance one to ask
+    std::vector<Pixels> seen;
+    WaitUntil([&] {
+        Pixels now = CaptureScreen(*newIcon);
+        if (std::find(seen.begin(), seen.end(), now) == seen.end()) seen.push_back(std::move(now));
+        return seen.size() >= 3;
+    }, 5000);
+    EXPECT_GE(seen.size(), 3u) << "the new instance's icon stands still: it was given the server's address";
+    EXPECT_EQ(fs::file_size(log, error), logged) << "the new instance writes the log: it was given cdebug";
+    EndProcess(successor.Get(), relaunched[0]);
+}
+
 }  // namespace
 }  // namespace vq

@@ -7,7 +7,9 @@
 #include <cstdlib>
 #include <vector>
 
+#include "app/program_environment.h"
 #include "resources/resource_names.h"
+#include "ui/monitor_form_win32.h"
 #include "widgets/dib_section_win32.h"
 #include "widgets/picture_resource_win32.h"
 #include "widgets/premultiplied_alpha.h"
@@ -38,6 +40,21 @@ bool SameColours(const PixelSurface& a, const PixelSurface& b) {
             if (std::abs(p.b - q.b) > 1 || std::abs(p.g - q.g) > 1 || std::abs(p.r - q.r) > 1) return false;
         }
     return true;
+}
+
+// The picture the menu window draws for the item with that command, on white.
+PixelSurface DrawnPicture(HWND menuWindow, UINT command) {
+    DibSection canvas(16, 16);
+    RECT all{0, 0, 16, 16};
+    FillRect(canvas.Dc(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    DRAWITEMSTRUCT draw{};
+    draw.CtlType = ODT_MENU;
+    draw.itemID = command;
+    draw.hDC = canvas.Dc();
+    draw.rcItem = all;
+    SendMessageW(menuWindow, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
+    GdiFlush();
+    return canvas.ToSurface();
 }
 
 TEST(TrayMenuWin32Test, PicturesAreMeasuredAndBlendedByTheMenuWindowSeparatorsTakeNoCommand) {
@@ -106,6 +123,45 @@ TEST(TrayMenuWin32Test, PicturesAreMeasuredAndBlendedByTheMenuWindowSeparatorsTa
         EXPECT_EQ(clicked, 3);
     }
     DestroyWindow(window);
+}
+
+// The tray icon's menu of the program: its items in order with their captions and pictures (two
+// keys, the white cube, the red power symbol of the window's icon strip), and no default item.
+TEST(TrayMenuWin32Test, TheProgramsMenuHasItsItemsInOrderWithTheirPictures) {
+    auto strip = LoadPictureResource(GetModuleHandleW(nullptr), VQ_RES_NORMAL_ICONS);
+    ASSERT_TRUE(strip.has_value());
+    TXPImageList icons;
+    icons.SetImagesBitmap(std::move(*strip));
+    TKVRMonitorForm form{ProgramStart{GetModuleHandleW(nullptr), {u"server=http://127.0.0.1:1/"}, ExecutablePath()}};
+    const HMENU menu = form.PopupMenu1().Handle();
+    const HWND menuWindow = form.PopupMenu1().Window();
+
+    const struct {
+        const wchar_t* caption;  // empty for the separator
+        int picture;             // index in the icon strip, -1 for none
+    } rows[] = {
+        {L"Переподключиться", 6},  // two keys
+        {L"О программе", 5},       // the white cube
+        {L"", -1},
+        {L"Выход", 4},             // the red power symbol
+    };
+    ASSERT_EQ(GetMenuItemCount(menu), 4);
+    for (UINT i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        wchar_t caption[64] = {};
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE | MIIM_BITMAP | MIIM_ID | MIIM_STRING;
+        info.dwTypeData = caption;
+        info.cch = 64;
+        ASSERT_TRUE(GetMenuItemInfoW(menu, i, TRUE, &info));
+        EXPECT_EQ((info.fType & MFT_SEPARATOR) != 0, rows[i].picture < 0);
+        EXPECT_STREQ(caption, rows[i].caption);
+        if (rows[i].picture < 0) continue;
+        EXPECT_EQ(info.hbmpItem, HBMMENU_CALLBACK);
+        EXPECT_TRUE(SameColours(DrawnPicture(menuWindow, info.wID), OnWhite(icons.Image(rows[i].picture))));
+    }
+    EXPECT_EQ(GetMenuDefaultItem(menu, TRUE, 0), static_cast<UINT>(-1)) << "the menu has no default item";
 }
 
 }  // namespace
