@@ -344,6 +344,16 @@ void PressKey(WORD key) {
     SendInput(2, inputs, sizeof(INPUT));
 }
 
+// Clicks the icon and waits for its menu, a window of the system class "#32768" while it is open.
+bool OpenMenuOf(const RECT& icon) {
+    MovePointer(CentreOf(icon));
+    Click();
+    return WaitUntil([] {
+        HWND menu = FindWindowW(L"#32768", nullptr);
+        return menu && IsWindowVisible(menu);
+    });
+}
+
 std::optional<RECT> VisibleRect(HWND window) {
     RECT r{};
     if (!IsWindowVisible(window) || !GetWindowRect(window, &r)) return std::nullopt;
@@ -683,13 +693,7 @@ TEST_F(VqProgram, ExitFromTheIconsMenuEndsTheProgram) {
     const auto icon = WaitForIcon();
     ASSERT_TRUE(icon) << "no icon in the notification area";
 
-    MovePointer(CentreOf(*icon));
-    Click();
-    // The menu is a window of the system class "#32768" while it is open.
-    ASSERT_TRUE(WaitUntil([] {
-        HWND menu = FindWindowW(L"#32768", nullptr);
-        return menu && IsWindowVisible(menu);
-    })) << "a click on the icon opens no menu";
+    ASSERT_TRUE(OpenMenuOf(*icon)) << "a click on the icon opens no menu";
     // "Выход" is the last item: up from no selection wraps to it.
     PressKey(VK_UP);
     PressKey(VK_RETURN);
@@ -720,12 +724,7 @@ TEST_F(VqProgram, ReconnectStartsTheProgramAgainWithoutItsArgumentsAndTheNewOneT
     const auto logged = fs::file_size(log, error);
     ASSERT_FALSE(error) << "the first instance wrote no log";
 
-    MovePointer(CentreOf(*icon));
-    Click();
-    ASSERT_TRUE(WaitUntil([] {
-        HWND menu = FindWindowW(L"#32768", nullptr);
-        return menu && IsWindowVisible(menu);
-    })) << "a click on the icon opens no menu";
+    ASSERT_TRUE(OpenMenuOf(*icon)) << "a click on the icon opens no menu";
     // "Переподключиться" is the first item: down from no selection goes to it.
     PressKey(VK_DOWN);
     PressKey(VK_RETURN);

@@ -138,15 +138,20 @@ private:
 
 class AuthWorkerTest : public ::testing::Test {
 protected:
-    // Runs the given number of passes and returns the timeline.
-    Timeline Run(int passes) {
+    // The fakes as the worker's services, owned by the fixture.
+    AuthWorkerServices Services() {
         AuthWorkerServices services;
         services.owner = owner;
         services.time = time;
         services.log = log;
         services.open_channel = [this] { return std::make_unique<FakeChannel>(timeline, outcomes); };
         services.module_handle = 0x400000;
-        AuthWorker worker(std::move(services));
+        return services;
+    }
+
+    // Runs the given number of passes and returns the timeline.
+    Timeline Run(int passes) {
+        AuthWorker worker(Services());
         int pass = 0;
         worker.Execute([&] { return pass++ >= passes; });
         return timeline;
@@ -271,10 +276,7 @@ TEST_F(AuthWorkerTest, FailingLogNeverStopsTheWorker) {
 TEST_F(AuthWorkerTest, AnErrorOutsideTheGuardEndsTheWorkerQuietlyAndLogsItsEnd) {
     {
         SCOPED_TRACE("the channel cannot be opened");
-        AuthWorkerServices services;
-        services.owner = owner;
-        services.time = time;
-        services.log = log;
+        AuthWorkerServices services = Services();
         services.open_channel = []() -> std::unique_ptr<ServerChannel> { throw std::bad_alloc(); };
         AuthWorker worker(std::move(services));
         int asked = 0;
@@ -295,12 +297,8 @@ TEST_F(AuthWorkerTest, AnErrorOutsideTheGuardEndsTheWorkerQuietlyAndLogsItsEnd) 
         };
         auto throwing = std::make_shared<ThrowingOnError>();
         throwing->inner = owner;
-        AuthWorkerServices services;
+        AuthWorkerServices services = Services();
         services.owner = throwing;
-        services.time = time;
-        services.log = log;
-        services.open_channel = [this] { return std::make_unique<FakeChannel>(timeline, outcomes); };
-        services.module_handle = 0x400000;
         outcomes = {Failure{"Не удалось подключиться"}, "server_status_ok\r\n"};
         AuthWorker worker(std::move(services));
         int pass = 0;

@@ -46,19 +46,11 @@ if [[ ! -x "$probe" ]]; then
 fi
 
 work=$(mktemp -d)
-server=
-trap '[[ -n "$server" ]] && { kill "$server" 2>/dev/null; wait "$server" 2>/dev/null; }; rm -rf "$work"' EXIT
-mkdir -p "$work/sessions"
-cp "$root/tools/access-server/accounts.ini" "$work/accounts.ini"
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-VQ_ACCOUNTS_FILE="$work/accounts.ini" php -d "session.save_path=$work/sessions" \
-  -S "127.0.0.1:$port" -t "$root/tools/access-server" 2>"$work/server.log" &
-server=$!
-base="http://127.0.0.1:$port/"
-for _ in $(seq 100); do
-  (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break
-  sleep 0.1
-done
+source "$root/tests/tools/reference_server.sh"
+trap 'vq_stop_reference_server; rm -rf "$work"' EXIT
+vq_start_reference_server "$work"
+port=$reference_server_port
+base=$reference_server_url
 
 normalise() {
   sed -E -e "s/127\\.0\\.0\\.1:$port/127.0.0.1:PORT/g" \

@@ -10,24 +10,10 @@ source "$root/scripts/wine-env"
 probe="$root/build/windows/tools/vq-probe/vq-probe.exe"
 
 work=$(mktemp -d)
-trap 'kill "$server" 2>/dev/null; wait "$server" 2>/dev/null; rm -rf "$work"' EXIT
-mkdir -p "$work/sessions"
-cp "$root/tools/access-server/accounts.ini" "$work/accounts.ini"
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-VQ_ACCOUNTS_FILE="$work/accounts.ini" php -d "session.save_path=$work/sessions" \
-  -S "127.0.0.1:$port" -t "$root/tools/access-server" 2>"$work/server.log" &
-server=$!
-base="http://127.0.0.1:$port/"
-for _ in $(seq 100); do
-  curl_like=$(python3 - "$port" <<'PY' 2>/dev/null
-import socket, sys
-s = socket.create_connection(("127.0.0.1", int(sys.argv[1])), timeout=1)
-print("up")
-PY
-)
-  [[ "$curl_like" == up ]] && break
-  sleep 0.1
-done
+source "$root/tests/tools/reference_server.sh"
+trap 'vq_stop_reference_server; rm -rf "$work"' EXIT
+vq_start_reference_server "$work"
+base=$reference_server_url
 
 check() {
   local name=$1 expected=$2 actual=$3
