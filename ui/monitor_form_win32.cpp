@@ -421,6 +421,14 @@ void TKVRMonitorForm::N3Click() {
 
 void TKVRMonitorForm::N5Click() { SendMessageW(window_, WM_CLOSE, 0, 0); }
 
+// The session ends (or the restart manager closes the program): the icon leaves the notification
+// area, and the window goes, which ends the message loop and the process; the worker is not
+// waited for. The process may be ended any time after WM_ENDSESSION returns.
+void TKVRMonitorForm::EndSession() {
+    if (trayIcon_) trayIcon_->SetIconVisible(false);
+    DestroyWindow(window_);
+}
+
 // --- Window procedure ---------------------------------------------------------------------------
 
 LRESULT CALLBACK TKVRMonitorForm::StaticWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -452,6 +460,12 @@ LRESULT TKVRMonitorForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORSTATIC:
         if (auto brush = ColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam))) return *brush;
         break;
+    case WM_QUERYENDSESSION:
+        // Logoff, shutdown or an installer: nothing to save, the session may end at once.
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wParam) EndSession();
+        return 0;
     case WM_DESTROY:
         FormDestroy();
         // The main window closing ends the program.

@@ -101,6 +101,8 @@ private:
     void ApplyTaskBarSettings();
     void FormCreate();
     void FormDestroy();
+    // WM_ENDSESSION for a session that ends: the icon goes, then the window and the program.
+    void EndSession();
 
     // Copies what changed between `before` and the current view onto the controls.
     void ApplyView(const MonitorView& before);

@@ -8,6 +8,7 @@
 
 #include "app/instance_takeover_win32.h"
 #include "app/program_environment.h"
+#include "app/restart_registration_win32.h"
 #include "formats/registry.h"
 #include "identity/com_initialization_win32.h"
 #include "identity/identity_platform_win32.h"
@@ -49,6 +50,8 @@ int RunProgram(HINSTANCE instance) {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // Before this process has any window of its own, so it never finds itself.
     vq::CloseEarlierInstance();
+    // An installer that closes the program to replace it has it started again afterwards.
+    vq::RegisterForRestart(vq::ProgramArguments());
     const int code = RunProgram(instance);
     // The worker is never waited for: ending the process ends it wherever it is, before anything
     // it might still use is torn down.

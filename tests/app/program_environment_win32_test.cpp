@@ -2,6 +2,7 @@
 
 #include "app/command_line_win32.h"
 #include "app/program_environment.h"
+#include "app/restart_command_line.h"
 
 namespace vq {
 namespace {
@@ -24,6 +25,16 @@ TEST(CommandLine, SplitsByThePlatformsRules) {
     }
 }
 
+// The restart command line is read back by the platform's own splitter as the arguments were.
+TEST(CommandLine, RestartCommandLineSplitsBackIntoTheSameArguments) {
+    const std::vector<std::u16string> arguments = {
+        u"cdebug", u"server=http://gate/", u"", u"two words", u"say \"hi\"", u"a\\\"b", u"C:\\my dir\\",
+        u"Пётр Иванов", u"\\\\server\\share\\"};
+    const std::u16string line = u"vq.exe " + RestartCommandLine(arguments);
+    std::vector<std::u16string> expected = {u"vq.exe"};
+    expected.insert(expected.end(), arguments.begin(), arguments.end());
+    EXPECT_EQ(SplitCommandLine(reinterpret_cast<const wchar_t*>(line.c_str())), expected);
+}
 
 }  // namespace
 }  // namespace vq

@@ -750,5 +750,26 @@ TEST_F(VqProgram, ReconnectStartsTheProgramAgainWithoutItsArgumentsAndTheNewOneT
     EndProcess(successor.Get(), relaunched[0]);
 }
 
+// Logoff, shutdown or an installer's restart manager: the program agrees at once, and when told
+// that the session ends it leaves the notification area and ends within a second.
+TEST_F(VqProgram, AnEndingSessionIsAgreedToAtOnceAndEndsTheProgram) {
+    Program program(ProgramPath(), ServerArgument());
+    ASSERT_TRUE(program.Started());
+    const HWND window = program.WaitForWindow();
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(WaitForIcon()) << "no icon in the notification area";
+
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG, 1000,
+                                    &answer))
+        << "no answer to WM_QUERYENDSESSION within a second";
+    EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+    EXPECT_TRUE(program.Running()) << "asking ended the program";
+
+    SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG, 1000, &answer);
+    EXPECT_EQ(WaitForSingleObject(program.Process(), 1000), static_cast<DWORD>(WAIT_OBJECT_0))
+        << "the program still runs a second after WM_ENDSESSION";
+}
+
 }  // namespace
 }  // namespace vq
