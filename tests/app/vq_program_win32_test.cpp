@@ -766,9 +766,13 @@ TEST_F(VqProgram, AnEndingSessionIsAgreedToAtOnceAndEndsTheProgram) {
     EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
     EXPECT_TRUE(program.Running()) << "asking ended the program";
 
-    SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG, 1000, &answer);
-    EXPECT_EQ(WaitForSingleObject(program.Process(), 1000), static_cast<DWORD>(WAIT_OBJECT_0))
-        << "the program still runs a second after WM_ENDSESSION";
+    // In the virtual desktop, as on Windows, the icon goes at once. Wine's own notification area
+    // (no virtual desktop) takes about two seconds to let its last icon go, inside the program's
+    // handling of WM_ENDSESSION.
+    const DWORD bound = VirtualDesktopTaskbar() ? 1000 : 5000;
+    SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG, bound, &answer);
+    EXPECT_EQ(WaitForSingleObject(program.Process(), bound), static_cast<DWORD>(WAIT_OBJECT_0))
+        << "the program still runs " << bound << " ms after WM_ENDSESSION";
 }
 
 }  // namespace
