@@ -27,6 +27,8 @@ TAuthThread::~TAuthThread() {
 
 void TAuthThread::Terminate() { state_->terminated = true; }
 
+void TAuthThread::WakeUp() { state_->worker.WakeUp(); }
+
 bool TAuthThread::Terminated() const { return state_->terminated; }
 
 void TAuthThread::WaitFor() {

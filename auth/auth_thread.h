@@ -22,6 +22,9 @@ public:
     TAuthThread& operator=(const TAuthThread&) = delete;
 
     void Terminate();
+    // Ends the worker's current pause early (the session resumed, the network changed); see
+    // AuthWorker::WakeUp.
+    void WakeUp();
     bool Terminated() const;
     // Waits until the worker has ended (tests and the command-line probe).
     void WaitFor();

@@ -39,6 +39,7 @@ struct AuthWorker::Resources {
     std::string answer;
     std::unique_ptr<ServerChannel> channel;
     std::uint8_t failure_counter = 0;  // local socket failures not reported yet
+    bool early_pass_allowed = true;    // false after a pause that a wake-up cut short
 };
 
 AuthWorker::AuthWorker(AuthWorkerServices services) : services_(std::move(services)) {}
@@ -75,7 +76,7 @@ void AuthWorker::RunPass(Resources& r) {
     r.lines.Clear();
     owner.Send(WM_AUTH_GET_SERVER, module, &r.lines);
     if (r.lines.Empty()) {
-        Pause(kPauseNoServer);
+        Pause(r, kPauseNoServer);
         return;
     }
     const std::u16string base_url(Trim(r.lines[0]));
@@ -87,7 +88,7 @@ void AuthWorker::RunPass(Resources& r) {
         BuildCredentialsArchive(r.values, r.archive, r.archive_buffer);
         r.channel->Post(base_url, r.archive_buffer.Bytes(), r.answer, r.lines);
         if (!r.lines.Empty() && Trim(r.lines[0]) == wire::kServerNeedAuthData)
-            Pause(kPauseNeedDataAfterPost);
+            Pause(r, kPauseNeedDataAfterPost);
     }
 
     // 5: the exchange is complete; what was sent is not kept.
@@ -96,7 +97,7 @@ void AuthWorker::RunPass(Resources& r) {
 
     if (FirstLineIs(r.lines, wire::kServerAuthFailed)) {  // 6
         owner.Send(WM_AUTH_FAILED, module, nullptr);
-        Pause(kPauseAuthFailed);
+        Pause(r, kPauseAuthFailed);
         return;
     }
     if (FirstLineIs(r.lines, wire::kServerNeedAuthData)) {  // 7: the next pass is a POST
@@ -113,7 +114,7 @@ void AuthWorker::RunPass(Resources& r) {
     owner.Send(WM_AUTH_STATUS, module, &r.values);
     r.values.Clear();
     r.failure_counter = 0;
-    Pause(kPauseStatusOk);
+    Pause(r, kPauseStatusOk);
 }
 
 // The one place where a pass's failure is handled: logged, reported (local socket failures only
@@ -129,13 +130,23 @@ void AuthWorker::Guard(Resources& r, const std::exception& failure, bool local_s
     } else {
         services_.owner->Send(WM_AUTH_ERROR, 0, const_cast<char16_t*>(text.c_str()));
     }
-    Pause(kPauseFailure);
-    r.channel->CloseConnection();
+    if (!Pause(r, kPauseFailure)) r.channel->CloseConnection();  // one cut short has closed it
 }
 
-void AuthWorker::Pause(WorkerPause pause) {
+void AuthWorker::WakeUp() { services_.time->WakeUp(); }
+
+// A pause that a wake-up ends early closes the connection: it was kept across a sleep or a change
+// of network and may be dead without either end having said so.
+bool AuthWorker::Pause(Resources& r, WorkerPause pause) {
     const auto jitter = services_.time->Random(static_cast<std::uint32_t>(pause.spread_ms));
-    services_.time->Sleep(std::chrono::milliseconds(pause.base_ms + static_cast<int>(jitter)));
+    const auto wake_ups = r.early_pass_allowed ? WorkerTime::WakeUps::EndThePause : WorkerTime::WakeUps::WaitThemOut;
+    const bool woken = services_.time->Sleep(std::chrono::milliseconds(pause.base_ms + static_cast<int>(jitter)), wake_ups);
+    r.early_pass_allowed = !woken;
+    if (woken) {
+        Log(kLogPauseEndedEarly);
+        r.channel->CloseConnection();
+    }
+    return woken;
 }
 
 // A log that cannot be written (a full disk, a locked file) must never stop the user's

@@ -45,12 +45,18 @@ public:
 
     // Runs passes while terminated() is false; terminated() is asked at the top of each pass.
     void Execute(const std::function<bool()>& terminated);
+    // The session resumed from sleep or the machine's addresses changed: the current pause ends
+    // and the next pass begins, on a new connection. A pause cut short is followed by one that
+    // runs its whole length, so a burst or a stream of events gives one early pass per pause.
+    // Called from any thread.
+    void WakeUp();
 
 private:
     struct Resources;
     void RunPass(Resources& r);
     void Guard(Resources& r, const std::exception& failure, bool local_socket_failure);
-    void Pause(WorkerPause pause);
+    // Returns true when a wake-up ended the pause early.
+    bool Pause(Resources& r, WorkerPause pause);
     void Log(std::u16string_view message) noexcept;
 
     AuthWorkerServices services_;

@@ -1,7 +1,7 @@
 #pragma once
 // The connection error log: a diagnostic text file beside the executable in which the
-// authorization worker notes its start, its end and every failure it meets. It is written only
-// while the program's first argument is "cdebug".
+// authorization worker notes its start, its end, every failure it meets and every pause that a
+// wake-up cut short. It is written only while the program's first argument is "cdebug".
 
 #include <functional>
 #include <string>
@@ -16,6 +16,7 @@ namespace vq {
 // What the worker writes when it starts and when it ends.
 inline constexpr std::u16string_view kLogWorkerStarted = u"Начало работы потока авторизации";
 inline constexpr std::u16string_view kLogWorkerFinished = u"Завершение потока авторизации";
+inline constexpr std::u16string_view kLogPauseEndedEarly = u"Пауза прервана: компьютер вышел из сна или сменилась сеть";
 
 class ConnectionLog {
 public:

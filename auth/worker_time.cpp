@@ -8,8 +8,25 @@ SystemWorkerTime::SystemWorkerTime()
     : generator_(static_cast<std::mt19937::result_type>(
           std::chrono::high_resolution_clock::now().time_since_epoch().count())) {}
 
-void SystemWorkerTime::Sleep(std::chrono::milliseconds duration) {
-    std::this_thread::sleep_for(duration);
+bool SystemWorkerTime::Sleep(std::chrono::milliseconds duration, WakeUps wake_ups) {
+    if (wake_ups == WakeUps::WaitThemOut) {
+        std::this_thread::sleep_for(duration);
+        const std::lock_guard lock(mutex_);
+        wake_up_pending_ = false;
+        return false;
+    }
+    std::unique_lock lock(mutex_);
+    const bool woken = wake_up_arrived_.wait_for(lock, duration, [this] { return wake_up_pending_; });
+    wake_up_pending_ = false;
+    return woken;
+}
+
+void SystemWorkerTime::WakeUp() {
+    {
+        const std::lock_guard lock(mutex_);
+        wake_up_pending_ = true;
+    }
+    wake_up_arrived_.notify_one();
 }
 
 std::uint32_t SystemWorkerTime::Random(std::uint32_t range) {

@@ -17,7 +17,11 @@ using namespace std::chrono_literals;
 class NoSleep final : public WorkerTime {
 public:
     std::vector<long> pauses;
-    void Sleep(std::chrono::milliseconds duration) override { pauses.push_back(static_cast<long>(duration.count())); }
+    bool Sleep(std::chrono::milliseconds duration, WakeUps) override {
+        pauses.push_back(static_cast<long>(duration.count()));
+        return false;
+    }
+    void WakeUp() override {}
     std::uint32_t Random(std::uint32_t range) override { return range / 2; }
 };
 

@@ -3,6 +3,7 @@
 
 #include "auth/auth_worker.h"
 
+#include <algorithm>
 #include <deque>
 #include <variant>
 
@@ -68,18 +69,36 @@ private:
     Timeline& timeline_;
 };
 
-// Pauses are recorded; the jitter is the largest the range allows, so each pause shows its range.
+// Pauses are recorded and pass in virtual time; wake-ups arrive at the virtual times in
+// wake_ups_at, ascending. The jitter is the largest the range allows, so each pause shows its range.
 class VirtualTime final : public WorkerTime {
 public:
     explicit VirtualTime(Timeline& timeline) : timeline_(timeline) {}
     bool smallest_jitter = false;
-    void Sleep(std::chrono::milliseconds duration) override {
-        timeline_.push_back("sleep " + std::to_string(duration.count()));
+    std::deque<long> wake_ups_at;
+
+    bool Sleep(std::chrono::milliseconds duration, WakeUps wake_ups) override {
+        const long end = now_ + static_cast<long>(duration.count());
+        std::string entry = "sleep " + std::to_string(duration.count());
+        bool woken = false;
+        if (wake_ups == WakeUps::EndThePause && !wake_ups_at.empty() && wake_ups_at.front() <= end) {
+            woken = true;
+            entry += " woken after " + std::to_string(std::max(wake_ups_at.front(), now_) - now_);
+            now_ = std::max(wake_ups_at.front(), now_);
+        } else {
+            now_ = end;
+        }
+        // Everything that has arrived by now is taken or dropped: wake-ups are one pending flag.
+        while (!wake_ups_at.empty() && wake_ups_at.front() <= now_) wake_ups_at.pop_front();
+        timeline_.push_back(entry);
+        return woken;
     }
+    void WakeUp() override { wake_ups_at.push_front(now_); }
     std::uint32_t Random(std::uint32_t range) override { return smallest_jitter ? 0 : range - 1; }
 
 private:
     Timeline& timeline_;
+    long now_ = 0;
 };
 
 class FakeLog final : public ConnectionLog {
@@ -308,6 +327,70 @@ TEST_F(AuthWorkerTest, AnErrorOutsideTheGuardEndsTheWorkerQuietlyAndLogsItsEnd) 
         EXPECT_EQ(log->lines, (std::vector<std::u16string>{std::u16string(kLogWorkerStarted), u"Не удалось подключиться",
                                                             std::u16string(kLogWorkerFinished)}));
     }
+}
+
+// Waking from sleep or a change of network: the pause in progress ends, the connection it kept is
+// closed, and the next pass is the usual one. Without wake-ups every timeline above is unchanged.
+TEST_F(AuthWorkerTest, AWakeUpEndsAnyPauseAndThePassRunsAtOnceOnANewConnection) {
+    struct Case {
+        const char* name;
+        std::deque<Outcome> outcomes;
+        long wake_up_at;
+        int passes;
+        Timeline expected;
+    };
+    const std::vector<Case> cases = {
+        {"the poll's pause", {"server_status_ok\r\n", "server_status_ok\r\n"}, 10000, 2,
+         {"GET_SERVER", "GET http://gate/", "STATUS ", "sleep 31999 woken after 10000", "close",
+          "GET_SERVER", "GET http://gate/", "STATUS ", "sleep 31999"}},
+        {"a wake-up during the pass ends the pause after it at once", {"server_status_ok\r\n", "server_status_ok\r\n"}, 0, 2,
+         {"GET_SERVER", "GET http://gate/", "STATUS ", "sleep 31999 woken after 0", "close",
+          "GET_SERVER", "GET http://gate/", "STATUS ", "sleep 31999"}},
+        {"the pause after refused credentials", {"server_auth_failed\r\n", "server_status_ok\r\n"}, 20000, 2,
+         {"GET_SERVER", "GET http://gate/", "FAILED", "sleep 61999 woken after 20000", "close",
+          "GET_SERVER", "GET http://gate/", "STATUS ", "sleep 31999"}},
+        {"the pause after a failure", {Failure{"Сервер не ответил за 30000 мс"}, "server_status_ok\r\n"}, 1000, 2,
+         {"GET_SERVER", "GET http://gate/", "ERROR 0 Сервер не ответил за 30000 мс", "sleep 6999 woken after 1000", "close",
+          "GET_SERVER", "GET http://gate/", "STATUS ", "sleep 31999"}},
+        {"the pause inside a POST's pass", {"server_need_auth_data\r\n", "server_need_auth_data\r\n", "server_status_ok\r\n"}, 5000, 3,
+         {"GET_SERVER", "GET http://gate/", "NEED_DATA 0",
+          "GET_SERVER", "POST http://gate/ " + kCredentials, "sleep 31999 woken after 5000", "close", "NEED_DATA 0",
+          "GET_SERVER", "POST http://gate/ " + kCredentials, "STATUS ", "sleep 31999"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        timeline.clear();
+        outcomes = c.outcomes;
+        time = std::make_shared<VirtualTime>(timeline);  // the clock from 0 again
+        time->wake_ups_at = {c.wake_up_at};
+        EXPECT_EQ(Run(c.passes), c.expected);
+    }
+}
+
+TEST_F(AuthWorkerTest, FiftyWakeUpsInOnePauseGiveOneEarlyPass) {
+    for (long at = 5000; at < 15000; at += 200) time->wake_ups_at.push_back(at);
+    ASSERT_EQ(time->wake_ups_at.size(), 50u);
+    outcomes = {"server_status_ok\r\n", "server_status_ok\r\n", "server_status_ok\r\n", "server_status_ok\r\n"};
+    EXPECT_EQ(Run(4), (Timeline{
+                          "GET_SERVER", "GET http://gate/", "STATUS ", "sleep 31999 woken after 5000", "close",
+                          "GET_SERVER", "GET http://gate/", "STATUS ", "sleep 31999",
+                          "GET_SERVER", "GET http://gate/", "STATUS ", "sleep 31999",
+                          "GET_SERVER", "GET http://gate/", "STATUS ", "sleep 31999",
+                      }));
+    EXPECT_EQ(std::count(log->lines.begin(), log->lines.end(), kLogPauseEndedEarly), 1);
+}
+
+// A flapping adapter: a change every three seconds for twenty minutes. A pause cut short is always
+// followed by one of full length, so the server sees at most two passes per normal pause.
+TEST_F(AuthWorkerTest, AStreamOfWakeUpsNeverCutsTwoPausesInARow) {
+    for (long at = 3000; at <= 1200000; at += 3000) time->wake_ups_at.push_back(at);
+    outcomes.assign(40, "server_status_ok\r\n");
+    Run(40);
+    std::vector<bool> cut;
+    for (const auto& entry : timeline)
+        if (entry.starts_with("sleep")) cut.push_back(entry.find("woken") != std::string::npos);
+    ASSERT_EQ(cut.size(), 40u);
+    for (std::size_t i = 0; i < cut.size(); ++i) EXPECT_EQ(cut[i], i % 2 == 0) << "pause " << i;
 }
 
 }  // namespace

@@ -58,9 +58,11 @@ private:
 class VirtualTime final : public WorkerTime {
 public:
     std::vector<long> pauses;
-    void Sleep(std::chrono::milliseconds duration) override {
+    bool Sleep(std::chrono::milliseconds duration, WakeUps) override {
         pauses.push_back(static_cast<long>(duration.count()));
+        return false;
     }
+    void WakeUp() override {}
     std::uint32_t Random(std::uint32_t range) override { return range - 1; }
 };
 

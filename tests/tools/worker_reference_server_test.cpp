@@ -18,10 +18,12 @@ class HookedTime final : public WorkerTime {
 public:
     std::vector<long> pauses;
     std::function<void(std::size_t)> at_pause;
-    void Sleep(std::chrono::milliseconds duration) override {
+    bool Sleep(std::chrono::milliseconds duration, WakeUps) override {
         pauses.push_back(static_cast<long>(duration.count()));
         if (at_pause) at_pause(pauses.size() - 1);
+        return false;
     }
+    void WakeUp() override {}
     std::uint32_t Random(std::uint32_t range) override { return range - 1; }
 };
 

@@ -88,7 +88,8 @@ private:
 
 class NoPause final : public WorkerTime {
 public:
-    void Sleep(std::chrono::milliseconds) override {}
+    bool Sleep(std::chrono::milliseconds, WakeUps) override { return false; }
+    void WakeUp() override {}
     std::uint32_t Random(std::uint32_t) override { return 0; }
 };
 
