@@ -245,6 +245,10 @@ void TKVRMonitorForm::FormCreate() {
     view_.DisplayUserName.text = HeaderUserName(identity_);
     ApplyView(before);
     Reconect();
+    // The notification comes on a thread of the system's; the wake-up is handed to the worker on
+    // this window's thread, where the worker object is made and replaced.
+    addressChanges_ = std::make_unique<AddressChangeNotification>(
+        [window = window_] { PostMessageW(window, kAddressChangedMessage, 0, 0); });
 }
 
 void TKVRMonitorForm::Reconect() {
@@ -262,6 +266,7 @@ void TKVRMonitorForm::Reconect() {
 }
 
 void TKVRMonitorForm::FormDestroy() {
+    addressChanges_.reset();  // no more notifications posted to this handle
     if (FAuthThread) FAuthThread->Terminate();
     // The worker may still be in an exchange or a pause; its later reports must reach no window,
     // not one that happens to get this window's handle next.
@@ -424,6 +429,12 @@ void TKVRMonitorForm::N5Click() { SendMessageW(window_, WM_CLOSE, 0, 0); }
 // The session ends (or the restart manager closes the program): the icon leaves the notification
 // area, and the window goes, which ends the message loop and the process; the worker is not
 // waited for. The process may be ended any time after WM_ENDSESSION returns.
+void TKVRMonitorForm::PowerBroadcast(WPARAM event) {
+    // Windows sends the automatic resume always and the other one when the user is back as well;
+    // the worker makes one early pass of the two.
+    if ((event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND) && FAuthThread) FAuthThread->WakeUp();
+}
+
 void TKVRMonitorForm::EndSession() {
     if (trayIcon_) trayIcon_->SetIconVisible(false);
     DestroyWindow(window_);
@@ -465,6 +476,12 @@ LRESULT TKVRMonitorForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     case WM_ENDSESSION:
         if (wParam) EndSession();
+        return 0;
+    case WM_POWERBROADCAST:
+        PowerBroadcast(wParam);
+        return TRUE;
+    case kAddressChangedMessage:
+        if (FAuthThread) FAuthThread->WakeUp();
         return 0;
     case WM_DESTROY:
         FormDestroy();

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "auth/address_change_notification_win32.h"
 #include "auth/auth_thread.h"
 #include "identity/config_sources_win32.h"
 #include "identity/identity_platform_win32.h"
@@ -45,6 +46,9 @@ struct ProgramStart {
 class TKVRMonitorForm final : private HoverWindow {
 public:
     static constexpr const wchar_t* kClassName = L"TKVRMonitorForm";
+    // Posted to the window when an address of the machine is added or changed: the worker is to
+    // authorize on the new network.
+    static constexpr UINT kAddressChangedMessage = WM_APP + 1;
 
     // Creates the window hidden, applies its settings, and runs FormCreate, which starts the
     // worker. Handle() is null when the window could not be created.
@@ -103,6 +107,8 @@ private:
     void FormDestroy();
     // WM_ENDSESSION for a session that ends: the icon goes, then the window and the program.
     void EndSession();
+    // WM_POWERBROADCAST: on resume from sleep or hibernation the worker authorizes at once.
+    void PowerBroadcast(WPARAM event);
 
     // Copies what changed between `before` and the current view onto the controls.
     void ApplyView(const MonitorView& before);
@@ -134,6 +140,8 @@ private:
     Win32IdentityPlatform identity_;
     std::shared_ptr<WindowAuthOwner> authOwner_;
     std::unique_ptr<TAuthThread> FAuthThread;
+    // Posts kAddressChangedMessage to this window when the machine gets a new address.
+    std::unique_ptr<AddressChangeNotification> addressChanges_;
 
     // Fonts: the window's (Arial 8 pt), the state line's (italic), the header's (Arial 10 pt) and
     // the values' (bold).

@@ -35,6 +35,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -42,6 +43,7 @@
 #include "formats/ansi_code_page.h"
 #include "formats/unique_handle_win32.h"
 #include "tests/support/workstation_win32.h"
+#include "ui/monitor_form_win32.h"
 #include "widgets/pixel_surface.h"
 #include "widgets/png_writer.h"
 
@@ -374,10 +376,29 @@ std::vector<DWORD> ChildProcesses(DWORD parent, const wchar_t* name) {
     return children;
 }
 
+// The top-level windows of a process, as a broadcast reaches them.
+std::vector<HWND> TopLevelWindowsOf(DWORD processId) {
+    struct Search {
+        DWORD id;
+        std::vector<HWND> found;
+    } search{processId, {}};
+    EnumWindows(
+        [](HWND window, LPARAM context) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(context);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == s.id) s.found.push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 // ---- a server that answers only when told to ----
 
 // Listens on a loopback port from the start, so the client's connection is taken and its request
-// waits unanswered; after Open() every connection is relayed to the reference server.
+// waits unanswered; after Open() every connection is relayed to the reference server, and the
+// connections and requests that pass are counted.
 class GatedRelay {
 public:
     GatedRelay(std::string upstreamHost, std::uint16_t upstreamPort)
@@ -407,6 +428,9 @@ public:
     GatedRelay& operator=(const GatedRelay&) = delete;
 
     std::uint16_t Port() const { return port_; }
+    int Connections() const { return connections_; }
+    // Pieces of the client's stream that begin with a request line.
+    int Requests() const { return requests_; }
     void Open() {
         acceptor_ = std::thread([this] { Accept(); });
     }
@@ -425,6 +449,7 @@ private:
             if (!Readable(listener_)) continue;
             SOCKET client = accept(listener_, nullptr, nullptr);
             if (client == INVALID_SOCKET) continue;
+            ++connections_;
             std::lock_guard lock(mutex_);
             pumps_.emplace_back([this, client] { Relay(client); });
         }
@@ -452,6 +477,10 @@ private:
                 for (int i = 0; i < 2; ++i) {
                     if (!open[i] || !FD_ISSET(from[i], &set)) continue;
                     const int got = recv(from[i], buffer, sizeof(buffer), 0);
+                    if (got > 0 && from[i] == client) {
+                        const std::string_view piece(buffer, static_cast<std::size_t>(got));
+                        if (piece.starts_with("GET ") || piece.starts_with("POST ")) ++requests_;
+                    }
                     if (got <= 0) {
                         open[i] = false;
                         shutdown(to[i], SD_SEND);
@@ -472,6 +501,8 @@ private:
     SOCKET listener_ = INVALID_SOCKET;
     std::uint16_t port_ = 0;
     std::atomic<bool> stop_{false};
+    std::atomic<int> connections_{0};
+    std::atomic<int> requests_{0};
     std::thread acceptor_;
     std::mutex mutex_;
     std::vector<std::thread> pumps_;
@@ -748,6 +779,48 @@ TEST_F(VqProgram, ReconnectStartsTheProgramAgainWithoutItsArgumentsAndTheNewOneT
     EXPECT_GE(seen.size(), 3u) << "the new instance's icon stands still: it was given the server's address";
     EXPECT_EQ(fs::file_size(log, error), logged) << "the new instance writes the log: it was given cdebug";
     EndProcess(successor.Get(), relaunched[0]);
+}
+
+// Waking from sleep: Windows broadcasts the automatic resume to every top-level window, and the
+// resume for the user when someone is at the machine; the network comes back with a new address.
+// All three together bring one request within a few seconds, not at the end of the 30-second
+// pause, and on a new connection, since the one kept across the sleep may be dead; then the pause
+// is a whole one again. (Wine never reports address changes; the window's handling of the report
+// is what can be shown here.)
+TEST_F(VqProgram, AResumeFromSleepBringsOneRequestAtOnceOnANewConnection) {
+    const auto upstream = HostAndPort(server_);
+    ASSERT_TRUE(upstream) << "VQ_ACCESS_SERVER is no http://HOST:PORT/ address: " << server_;
+    GatedRelay gate(upstream->first, upstream->second);
+    ASSERT_NE(gate.Port(), 0);
+    gate.Open();
+    Program program(ProgramPath(), L"server=http://127.0.0.1:" + std::to_wstring(gate.Port()) + L"/");
+    ASSERT_TRUE(program.Started());
+    const HWND monitor = program.WaitForWindow();
+    ASSERT_TRUE(monitor);
+    // The first contact, a GET asking for the credentials and their POST, both answered; the
+    // worker is then in its pause of 30 seconds.
+    ASSERT_TRUE(WaitUntil([&] { return gate.Requests() >= 2; })) << "no first contact";
+    Sleep(2000);
+    const int requests = gate.Requests();
+    const int connections = gate.Connections();
+    ASSERT_EQ(requests, 2) << "a request after the first contact came without a wake-up";
+
+    for (const WPARAM event : {PBT_APMRESUMEAUTOMATIC, PBT_APMRESUMESUSPEND}) {
+        int told = 0;
+        for (HWND window : TopLevelWindowsOf(program.Id())) {
+            DWORD_PTR answer = 0;
+            if (SendMessageTimeoutW(window, WM_POWERBROADCAST, event, 0, SMTO_ABORTIFHUNG, 5000, &answer)) ++told;
+        }
+        ASSERT_GT(told, 0) << "the program has no top-level window to tell";
+    }
+    PostMessageW(monitor, TKVRMonitorForm::kAddressChangedMessage, 0, 0);
+
+    EXPECT_TRUE(WaitUntil([&] { return gate.Requests() > requests; }, 5000))
+        << "no request within 5 s of the resume";
+    EXPECT_GT(gate.Connections(), connections) << "the request after the resume came on the old connection";
+    Sleep(3000);
+    EXPECT_EQ(gate.Requests(), requests + 1) << "one resume gave more than one early request";
+    EXPECT_TRUE(program.Running());
 }
 
 // Logoff, shutdown or an installer's restart manager: the program agrees at once, and when told
