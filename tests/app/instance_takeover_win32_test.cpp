@@ -20,12 +20,13 @@ using namespace std::chrono_literals;
 
 // A top-level window on a thread of its own, as an earlier process's monitor window would be.
 // It counts the WM_CLOSE requests it receives; a "hung" one stops handling messages once it has
-// been created; a "busy" one sleeps that long after its creation, then pumps.
+// been created; a "busy" one sleeps that long after its creation, then pumps. Given a desktop
+// name, the window lives on a desktop of that name instead of the test's own.
 class EarlierWindow {
 public:
     EarlierWindow(const wchar_t* className, const wchar_t* title, bool hung = false,
-                  std::chrono::milliseconds busy = 0ms) {
-        thread_ = std::thread([=, this] { Run(className, title, hung, busy); });
+                  std::chrono::milliseconds busy = 0ms, const wchar_t* desktop = nullptr) {
+        thread_ = std::thread([=, this] { Run(className, title, hung, busy, desktop); });
         while (!ready_) std::this_thread::sleep_for(1ms);
     }
     ~EarlierWindow() {
@@ -34,6 +35,7 @@ public:
         thread_.join();
     }
     int CloseRequests() const { return closes_; }
+    bool Created() const { return created_; }
 
 private:
     static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -45,8 +47,19 @@ private:
         return DefWindowProcW(window, msg, wParam, lParam);
     }
 
-    void Run(const wchar_t* className, const wchar_t* title, bool hung, std::chrono::milliseconds busy) {
+    void Run(const wchar_t* className, const wchar_t* title, bool hung, std::chrono::milliseconds busy,
+             const wchar_t* desktopName) {
         threadId_ = GetCurrentThreadId();
+        HDESK desktop = nullptr;
+        if (desktopName) {
+            // Before the thread has a window or a message queue, or it cannot change desktops.
+            desktop = CreateDesktopW(desktopName, nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+            if (!desktop || !SetThreadDesktop(desktop)) {
+                if (desktop) CloseDesktop(desktop);
+                ready_ = true;
+                return;
+            }
+        }
         MSG msg;
         PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue exists from here on
         WNDCLASSW wc{};
@@ -60,6 +73,7 @@ private:
                                   nullptr);
         SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc));
         SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        created_ = window_ != nullptr;
         ready_ = true;
         std::this_thread::sleep_for(busy);
         if (hung) {
@@ -68,12 +82,14 @@ private:
         while (!release_ && GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
         DestroyWindow(window_);
         if (registered) UnregisterClassW(className, wc.hInstance);
+        if (desktop) CloseDesktop(desktop);
     }
 
     std::thread thread_;
     std::atomic<DWORD> threadId_{0};
     HWND window_ = nullptr;
     std::atomic<bool> ready_{false};
+    std::atomic<bool> created_{false};
     std::atomic<bool> release_{false};
     std::atomic<int> closes_{0};
 };
@@ -92,6 +108,21 @@ TEST(InstanceTakeover, ClosesOnlyTheWindowWithBothClassAndTitle) {
     EXPECT_EQ(CloseEarlierInstance(), TakeoverResult::Closed);
     // The send is synchronous: the request has been handled when the call returns.
     EXPECT_EQ(earlier.CloseRequests(), 1);
+}
+
+// On a terminal server every user's session has window stations and desktops of its own, and
+// FindWindowW looks only at the top-level windows of the caller's desktop: another user's instance
+// is never found, let alone closed. What can be shown here is the narrower half: an instance on
+// another desktop of the same session is not seen.
+TEST(InstanceTakeover, AnInstanceOnAnotherDesktopIsNotSeen) {
+    EarlierWindow elsewhere(kMonitorWindowClass, kMonitorWindowTitle, false, 0ms, L"vq-takeover-other-desktop");
+    ASSERT_TRUE(elsewhere.Created()) << "no window on a desktop of its own";
+    EXPECT_EQ(CloseEarlierInstance(), TakeoverResult::NoEarlierInstance);
+    EXPECT_EQ(elsewhere.CloseRequests(), 0);
+    EarlierWindow here(kMonitorWindowClass, kMonitorWindowTitle);
+    EXPECT_EQ(CloseEarlierInstance(), TakeoverResult::Closed);
+    EXPECT_EQ(here.CloseRequests(), 1);
+    EXPECT_EQ(elsewhere.CloseRequests(), 0);
 }
 
 TEST(InstanceTakeover, AnEarlierInstanceThatDoesNotAnswerDoesNotHoldUpTheStart) {
