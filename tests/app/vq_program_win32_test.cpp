@@ -377,20 +377,22 @@ std::vector<DWORD> ChildProcesses(DWORD parent, const wchar_t* name) {
 }
 
 // The top-level windows of a process, as a broadcast reaches them.
+struct WindowSearch {
+    DWORD processId;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindowOfProcess(HWND window, LPARAM context) {
+    auto& search = *reinterpret_cast<WindowSearch*>(context);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search.processId) search.found.push_back(window);
+    return TRUE;
+}
+
 std::vector<HWND> TopLevelWindowsOf(DWORD processId) {
-    struct Search {
-        DWORD id;
-        std::vector<HWND> found;
-    } search{processId, {}};
-    EnumWindows(
-        [](HWND window, LPARAM context) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(context);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == s.id) s.found.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    WindowSearch search{processId, {}};
+    EnumWindows(&CollectWindowOfProcess, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 

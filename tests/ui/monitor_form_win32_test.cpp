@@ -23,19 +23,18 @@
 namespace vq {
 namespace {
 
+BOOL CALLBACK CollectVisibleText(HWND child, LPARAM list) {
+    if (!(GetWindowLongPtrW(child, GWL_STYLE) & WS_VISIBLE)) return TRUE;
+    wchar_t text[256] = {};
+    GetWindowTextW(child, text, 256);
+    if (text[0]) reinterpret_cast<std::vector<std::wstring>*>(list)->push_back(text);
+    return TRUE;
+}
+
 // The texts of the window's child windows that are shown (while the window itself may be hidden).
 std::vector<std::wstring> VisibleChildTexts(HWND parent) {
     std::vector<std::wstring> texts;
-    EnumChildWindows(
-        parent,
-        [](HWND child, LPARAM list) -> BOOL {
-            if (!(GetWindowLongPtrW(child, GWL_STYLE) & WS_VISIBLE)) return TRUE;
-            wchar_t text[256] = {};
-            GetWindowTextW(child, text, 256);
-            if (text[0]) reinterpret_cast<std::vector<std::wstring>*>(list)->push_back(text);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&texts));
+    EnumChildWindows(parent, &CollectVisibleText, reinterpret_cast<LPARAM>(&texts));
     return texts;
 }
 
