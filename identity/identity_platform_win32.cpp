@@ -136,12 +136,18 @@ DirectoryAnswer DirectoryAnswerFromVariant(const VARIANT& value) {
     return {0, TextOf(value)};
 }
 
+Win32IdentityPlatform::Win32IdentityPlatform() : security_(L"secur32.dll") {}
+
 std::optional<std::u16string> Win32IdentityPlatform::GetUserNameExW(NameFormat format,
                                                                     std::size_t capacity) {
+    // security.h only declares the function here: its address comes from the library loaded by
+    // full path, so the program does not import secur32.
+    const auto get_user_name = security_.Find<decltype(::GetUserNameExW)>("GetUserNameExW");
+    if (get_user_name == nullptr) return std::nullopt;
     if (capacity == 0 || capacity > ULONG_MAX) return std::nullopt;
     std::wstring buffer(capacity, L'\0');
     ULONG size = static_cast<ULONG>(capacity);
-    if (!::GetUserNameExW(static_cast<EXTENDED_NAME_FORMAT>(format), buffer.data(), &size))
+    if (!get_user_name(static_cast<EXTENDED_NAME_FORMAT>(format), buffer.data(), &size))
         return std::nullopt;
     return Written(buffer, size);
 }

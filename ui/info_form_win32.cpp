@@ -194,9 +194,11 @@ void TInfoForm::PaintTo(HDC dc) {
             const auto& picture = control.part == AboutPart::Image2 ? logo_ : globe_;
             if (!picture) break;
             // Natural size at the control's top-left corner, blended with the picture's alpha.
+            // GdiAlphaBlend: the same blend from gdi32, a known DLL; AlphaBlend would need msimg32,
+            // which the loader would look for in the program's folder first.
             const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-            AlphaBlend(dc, r.left, r.top, picture->Width(), picture->Height(), picture->Dc(), 0, 0,
-                       picture->Width(), picture->Height(), blend);
+            GdiAlphaBlend(dc, r.left, r.top, picture->Width(), picture->Height(), picture->Dc(), 0, 0,
+                          picture->Width(), picture->Height(), blend);
             break;
         }
         case AboutPaint::Line: {

@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 
+#include "app/dll_search_win32.h"
 #include "app/instance_takeover_win32.h"
 #include "app/program_environment.h"
 #include "app/restart_registration_win32.h"
@@ -48,6 +49,8 @@ int RunProgram(HINSTANCE instance) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    // First of all: no DLL loaded by name from here on comes from the program's own folder.
+    vq::SearchDllsInSystemFolderOnly();
     // Before this process has any window of its own, so it never finds itself.
     vq::CloseEarlierInstance();
     // An installer that closes the program to replace it has it started again afterwards.
