@@ -7,7 +7,8 @@ source "$root/scripts/wine-env"
 # Wine reads the arguments' Cyrillic through the locale: a UTF-8 one, the Russian workstation's
 # when scripts/test runs this in its Russian prefix.
 [[ "${LANG:-}" == *UTF-8 ]] || export LANG=C.UTF-8
-probe="$root/build/windows/tools/vq-probe/vq-probe.exe"
+# The build folder of the Windows programs: build/windows, or VQ_WINDOWS_BUILD (the 32-bit one).
+probe="$root/${VQ_WINDOWS_BUILD:-build/windows}/tools/vq-probe/vq-probe.exe"
 
 work=$(mktemp -d)
 source "$root/tests/tools/reference_server.sh"
