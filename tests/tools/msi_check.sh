@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# The Windows Installer package out/release/vq.msi (scripts/release builds it when missing):
-# its tables, then a real install, optional feature, uninstall and major upgrade under Wine, in
-# a Wine prefix of its own. Prints PASS/FAIL lines.
+# The Windows Installer package out/release/vq.msi (scripts/release builds it when missing), or
+# the package given as the argument, built from out/release's programs: its tables, then under
+# Wine, in a prefix of its own, a real install, optional feature, uninstall, the address given at
+# install (SERVERNAME), and an upgrade and a removal while the client runs. Prints PASS/FAIL lines.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$root"
-msi=out/release/vq.msi
+msi=${1:-out/release/vq.msi}
 failures=0
 
 check() {  # check DESCRIPTION COMMAND...
@@ -43,6 +44,9 @@ check "Property ALLUSERS is 1 (per-machine)" equals "$(property ALLUSERS)" 1
 check "Property Manufacturer is Tolmar" equals "$(property Manufacturer)" Tolmar
 check "summary information names an x64 package" \
   grep -q '^Template: x64;' <(msiinfo suminfo "$msi")
+# Public, with no value of its own, and handed to the elevated part of an install (UAC).
+check "Property SERVERNAME has no default and is in SecureCustomProperties" equals \
+  "$(property SERVERNAME)|$(property SecureCustomProperties | tr ';' '\n' | grep -x SERVERNAME)" '|SERVERNAME'
 
 check "Directory: INSTALLDIR is ProgramFiles64Folder\\Tolmar\\vq" equals \
   "$(table Directory | awk -F'\t' '{ parent[$1] = $2; name[$1] = $3 }
@@ -66,50 +70,79 @@ check "Feature: Client is installed by default (level 1), ServerIni only when as
 check "FeatureComponents: Client holds vq.exe and vq-probe.exe, ServerIni holds vq.ini" equals \
   "$(table FeatureComponents | awk -F'\t' '{ print $1 ":" $2 }' | sort | tr '\n' ' ')" \
   "Client:Probe Client:Program ServerIni:ServerIniFile "
-check "Registry: HKLM Run value vq is the quoted program path" equals \
-  "$(table Registry | awk -F'\t' '{ print $2 "|" $3 "|" $4 "|" $5 "|" $6 }')" \
-  '2|Software\Microsoft\Windows\CurrentVersion\Run|vq|"[INSTALLDIR]vq.exe"|Program'
-check "Upgrade: newer versions of the family are replaced, newer ones block a downgrade" equals \
-  "$(table Upgrade | awk -F'\t' '{ print $1 " " $7 }' | sort | tr '\n' ' ')" \
-  "$upgrade_code WIX_DOWNGRADE_DETECTED $upgrade_code WIX_UPGRADE_DETECTED "
+check "Registry: HKLM Run value vq is the quoted program path and the server argument, and the address is kept" \
+  equals "$(table Registry | awk -F'\t' '{ print $2 "|" $3 "|" $4 "|" $5 "|" $6 }' | sort | tr '\n' ' ')" \
+  '2|Software\Microsoft\Windows\CurrentVersion\Run|vq|"[INSTALLDIR]vq.exe"[VqServerArgument]|Program 2|Software\Tolmar\vq|SERVERNAME|[SERVERNAME]|Program '
+# A repair or upgrade must find the kept address where the Program component wrote it.
+check "RegLocator: the kept address is read from the registry view the Program component writes" equals \
+  "$(table RegLocator | awk -F'\t' '$1 == "SavedServerName" { print int($5 / 16) % 2 }')" \
+  "$(table Component | awk -F'\t' '$1 == "Program" { print int($4 / 256) % 2 }')"
+check "LaunchCondition: a wrong SERVERNAME ends the install with the reason as the message" \
+  grep -qxF "NOT ServerNameError	[ServerNameError]" <(table LaunchCondition)
+check "Upgrade: older versions of the family are replaced, newer ones block a downgrade" equals \
+  "$(table Upgrade | awk -F'\t' -v u="$upgrade_code" '$1 == u { print $7 }' | sort | tr '\n' ' ')" \
+  "WIX_DOWNGRADE_DETECTED WIX_UPGRADE_DETECTED "
+# SERVERNAME is an Upgrade row's property only to be in SecureCustomProperties: the row must
+# only detect (never remove) and name another family, which no product has.
+check "Upgrade: the row of SERVERNAME only detects, in another family" equals \
+  "$(table Upgrade | awk -F'\t' -v u="$upgrade_code" '$7 == "SERVERNAME" { print ($1 != u) " " int($5 / 2) % 2 }')" \
+  "1 1"
 check "InstallExecuteSequence removes the older product" \
   grep -q '^RemoveExistingProducts' <(table InstallExecuteSequence)
 
 # ---- Under Wine -------------------------------------------------------------------------------
 export WINEPREFIX="$root/build/wineprefix-msi"
-source scripts/wine-env
+source scripts/wine-desktop
 install_dir="$WINEPREFIX/drive_c/Program Files/Tolmar/vq"
 run_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
-trap 'wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
+# The package's components write to the 64-bit registry view (the 32-bit one for an x86 package),
+# whatever the bitness of reg.exe that `wine` starts.
+view=64
+grep -q '^Template: x64;' <(msiinfo suminfo "$msi") || view=32
+trap 'wineserver -k 2>/dev/null; vq_stop_composited_screen; rm -rf "$work"' EXIT
+# The tray program needs an X screen (the composited one of the demo), there from the start so
+# that the prefix's desktop process has it too.
+check "an X screen for the client" vq_start_composited_screen "$work"
 
-# A prefix left with the product installed (an interrupted run) is made afresh.
-if [[ -e "$install_dir" ]]; then
-  rm -rf "$WINEPREFIX"
-  mkdir -p "$WINEPREFIX"
-fi
+# Made afresh every time: a run leaves a file behind on purpose (the removal while the client
+# runs), and a prefix made by another Wine setup (before wine32 was installed) cannot start
+# 32-bit programs.
+rm -rf "$WINEPREFIX"
+mkdir -p "$WINEPREFIX"
 wineboot -i >/dev/null 2>&1
 wineserver -w
 
 msiexec() { wine msiexec "$@" >"$work/msiexec.log" 2>&1; }
-run_value() { wine reg query "$run_key" /v vq 2>/dev/null | tr -d '\r' | sed -n 's/^ *vq *REG_SZ *//p'; }
+winlog() { winepath -w "$work/$1" 2>/dev/null; }  # a log file in the work folder, as Windows names it
+reg_value() {  # reg_value KEY NAME: the value's data, empty when there is none
+  wine reg query "$1" /v "$2" /reg:$view 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"
+}
+run_value() { reg_value "$run_key" vq; }
 product_code() { msiinfo export "$1" Property | tr -d '\r' | awk -F'\t' '$1 == "ProductCode" { print $2 }'; }
-registered() { wine reg query "$uninstall_key\\$1" /v DisplayVersion 2>/dev/null | tr -d '\r' |
-  sed -n 's/^ *DisplayVersion *REG_SZ *//p'; }
+registered() { reg_value "$uninstall_key\\$1" DisplayVersion; }
+products() {  # the product codes registered for Add/Remove Programs as Veltrano vq, one a line
+  wine reg query "$uninstall_key" /s /reg:$view 2>/dev/null | tr -d '\r' |
+    awk '/^HKEY/ { key = $0; sub(/.*\\/, "", key) } /^ +DisplayName +REG_SZ +Veltrano vq$/ { print key }'
+}
 installed_as_built() { cmp -s "$install_dir/$1" "out/release/$1"; }
 absent() { [[ ! -e "$1" ]]; }
+nothing_installed() { [[ ! -e "$install_dir" && -z "$(run_value)" && -z "$(products)" ]]; }
 files_gone() { [[ ! -e "$install_dir/vq.exe" && ! -e "$install_dir/vq-probe.exe" && ! -e "$install_dir/vq.ini" ]]; }
 ini_server() { tr -d '\r' <"$install_dir/vq.ini" 2>/dev/null | sed -n 's/^ServerName=//p'; }
+# Wine's exit status is the Windows one modulo 256.
+status_is() { local status=$1 expected=$2; equals "$status" $((expected % 256)); }
 
 code=$(product_code "$msi")
 # The commands as the administrator's guide gives them.
-check "msiexec /i vq.msi /qn /l*v LOG succeeds and writes the log" \
-  msiexec /i "$msi" /qn /l*v "$(winepath -w "$work/install.log" 2>/dev/null)"
+check "msiexec /i vq.msi /qn /norestart /l*v LOG succeeds and writes the log" \
+  msiexec /i "$msi" /qn /norestart /l*v "$(winlog install.log)"
 check "the install log is written" test -s "$work/install.log"
 check "vq.exe is installed in C:\\Program Files\\Tolmar\\vq" installed_as_built vq.exe
 check "vq-probe.exe is installed in C:\\Program Files\\Tolmar\\vq" installed_as_built vq-probe.exe
 check "vq.ini is not installed by default" absent "$install_dir/vq.ini"
-check "the Run value starts vq.exe at every logon" equals "$(run_value)" '"C:\Program Files\Tolmar\vq\vq.exe"'
+check "without SERVERNAME the Run value starts vq.exe alone at every logon" \
+  equals "$(run_value)" '"C:\Program Files\Tolmar\vq\vq.exe"'
 check "the product is registered with version $version" equals "$(registered "$code")" "$version"
 
 check "msiexec /i vq.msi ADDLOCAL=Client,ServerIni /qn adds the optional feature" \
@@ -122,23 +155,121 @@ check "uninstall removes the program folder" absent "$install_dir"
 check "uninstall removes the Run value" equals "$(run_value)" ""
 check "uninstall unregisters the product" equals "$(registered "$code")" ""
 
-# Major upgrade: the same programs packaged as the next version go over the installed one.
+# ---- The address given at install ------------------------------------------------------------
+refused() {  # refused VALUE: the install fails, and its log gives the reason
+  ! msiexec /i "$msi" "SERVERNAME=$1" /qn /l*v "$(winlog refused.log)" &&
+    grep -qF "SERVERNAME=$1 is not an access server address" "$work/refused.log"
+}
+for wrong in 'https://gate.corp.example/' 'http://gate.corp.example' 'gate/' 'http://gate corp/'; do
+  check "SERVERNAME=$wrong is refused with the reason in the log" refused "$wrong"
+  check "SERVERNAME=$wrong leaves nothing installed" nothing_installed
+done
+
+address=http://127.0.0.1:9/
+check "msiexec /i vq.msi SERVERNAME=$address /qn succeeds" msiexec /i "$msi" SERVERNAME=$address /qn
+check "the Run value starts vq.exe with server=$address" \
+  equals "$(run_value)" "\"C:\\Program Files\\Tolmar\\vq\\vq.exe\" server=$address"
+# A repair is given no SERVERNAME: the package takes back the address it kept.
+wine reg delete "$run_key" /v vq /f /reg:$view >/dev/null 2>&1
+check "a repair without SERVERNAME (REINSTALL=ALL) succeeds" \
+  msiexec /i "$msi" REINSTALL=ALL REINSTALLMODE=omus /qn
+check "after the repair the Run value has server=$address again" \
+  equals "$(run_value)" "\"C:\\Program Files\\Tolmar\\vq\\vq.exe\" server=$address"
+
+# ---- Upgrade and removal while the client runs ------------------------------------------------
+# As Wine does them (the administrator's guide tells what Windows does instead): Wine's Windows
+# Installer closes no program (no restart manager), so the running vq.exe cannot be replaced and
+# the new one replaces it at the next restart; a removal leaves it where it is.
+# The FILEVERSION of a program's version resource, a.b.c.d.
+file_version() {
+  python3 - "$1" <<'PY2'
+import struct, sys
+data = open(sys.argv[1], 'rb').read()
+at = data.find(struct.pack('<I', 0xFEEF04BD))  # VS_FIXEDFILEINFO
+if at < 0:
+    sys.exit(1)
+high, low = struct.unpack_from('<II', data, at + 8)
+print(f'{high >> 16}.{high & 0xFFFF}.{low >> 16}.{low & 0xFFFF}')
+PY2
+}
+# set_file_version PROGRAM a.b.c: FILEVERSION and PRODUCTVERSION become a.b.c.0 (the texts of the
+# resource keep the old version), so that a copy of vq.exe stands for the next version's.
+set_file_version() {
+  python3 - "$1" "$2" <<'PY2'
+import struct, sys
+path, version = sys.argv[1], sys.argv[2]
+data = bytearray(open(path, 'rb').read())
+at = data.find(struct.pack('<I', 0xFEEF04BD))
+major, minor, patch = map(int, version.split('.'))
+struct.pack_into('<IIII', data, at + 8, major << 16 | minor, patch << 16, major << 16 | minor, patch << 16)
+open(path, 'wb').write(data)
+PY2
+}
+client() {  # the ids of the processes that run the installed vq.exe (it is mapped into them)
+  local maps
+  for maps in /proc/[0-9]*/maps; do
+    grep -qF "$install_dir/vq.exe" "$maps" 2>/dev/null && { maps=${maps#/proc/}; echo "${maps%/maps}"; }
+  done
+}
+image() { awk -v f="$install_dir/vq.exe" 'index($0, f) { print $5; exit }' "/proc/$1/maps" 2>/dev/null; }  # its inode
+logon() {  # starts what the Run value says, as a logon does, and waits for the client
+  printf '@start "" %s\r\n' "$(run_value)" >"$work/logon.cmd"
+  wine cmd /c "$(winlog logon.cmd)" >/dev/null 2>&1
+  for _ in $(seq 100); do [[ -n "$(client)" ]] && return 0; sleep 0.1; done
+  return 1
+}
+restart() {  # as a restart of Windows: every process ends, then the renames waiting for it are done
+  wineserver -k
+  wineserver -w
+  wine wineboot -r >/dev/null 2>&1
+}
+runs_installed() {  # runs_installed VERSION: one client runs, the vq.exe on disk, of that version
+  local pid
+  pid=$(client)
+  [[ "$pid" =~ ^[0-9]+$ ]] || { echo "  clients running: ${pid:-none}"; return 1; }
+  equals "$(image "$pid") $(file_version "$install_dir/vq.exe")" "$(stat -c %i "$install_dir/vq.exe") $1.0"
+}
+logon_runs() { logon && runs_installed "$1"; }
+runs_as_before() { equals "$(client)" "$first" && runs_installed "$1"; }
+pending_renames() { reg_value 'HKLM\System\CurrentControlSet\Control\Session Manager' PendingFileRenameOperations; }
+only_program_left() { [[ -e "$install_dir/vq.exe" && ! -e "$install_dir/vq-probe.exe" ]]; }
+left_for_good() { [[ -e "$install_dir/vq.exe" && -z "$(pending_renames)" ]]; }
+
+check "the client starts as the Run value says, from the program folder" logon_runs "$version"
+first=$(client)
+
+# The next version: the same programs, vq.exe with the next version in its version resource.
 next="${version%.*}.$((${version##*.} + 1))"
 newer="$work/vq-$next.msi"
+mkdir "$work/next"
+cp out/release/vq.exe out/release/vq-probe.exe "$work/next/"
+set_file_version "$work/next/vq.exe" "$next"
 check "wixl builds a $next package" wixl -a x64 -D Version="$next" \
-  -D BinDir="$(realpath --relative-to=installer out/release)" -D IniDir=. -o "$newer" installer/vq.wxs
-if [[ -f "$newer" ]]; then
-  newer_code=$(product_code "$newer")
-  msiexec /i "$msi" /qn
-  check "msiexec /i of version $next over $version succeeds" msiexec /i "$newer" /qn
-  check "after the upgrade $version is no longer registered" equals "$(registered "$code")" ""
-  check "after the upgrade $next is registered" equals "$(registered "$newer_code")" "$next"
-  check "after the upgrade vq.exe is in place" installed_as_built vq.exe
-  check "after the upgrade the Run value is in place" equals "$(run_value)" '"C:\Program Files\Tolmar\vq\vq.exe"'
-  check "msiexec /x of version $next removes everything" msiexec /x "$newer" /qn
-  check "after removing $next no file, Run value or registration is left" \
-    bash -c "[[ ! -e '$install_dir' && -z '$(run_value)' ]]"
-  check "after removing $next the product is unregistered" equals "$(registered "$newer_code")" ""
-fi
+  -D BinDir="$(realpath --relative-to=installer "$work/next")" -D IniDir=. -o "$newer" installer/vq.wxs
+newer_code=$(product_code "$newer" 2>/dev/null)
+
+msiexec /i "$newer" /qn
+status=$?
+check "with the client running, msiexec /i of $next over $version asks for a restart (3010)" status_is $status 3010
+check "after the upgrade one product is registered, $next" \
+  equals "$(products) $(registered "$newer_code")" "$newer_code $next"
+check "after the upgrade the Run value keeps server=$address" \
+  equals "$(run_value)" "\"C:\\Program Files\\Tolmar\\vq\\vq.exe\" server=$address"
+check "the client runs on (the same process), and vq.exe stays $version until a restart" \
+  runs_as_before "$version"
+check "the new vq.exe replaces it at the restart (PendingFileRenameOperations)" \
+  grep -qF '\??\C:\Program Files\Tolmar\vq\vq.exe' <<<"$(pending_renames)"
+restart
+check "after a restart vq.exe is $next" equals "$(file_version "$install_dir/vq.exe")" "$next.0"
+check "at the next logon the client that starts is $next" logon_runs "$next"
+second=$(client)
+
+check "with the client running, msiexec /x of $next succeeds" msiexec /x "$newer" /qn
+check "the removal unregisters the product and removes the Run value and the kept address" \
+  equals "$(products)|$(run_value)|$(reg_value 'HKLM\Software\Tolmar\vq' SERVERNAME)" "||"
+check "the client runs on (the same process)" equals "$(client)" "$second"
+check "vq.exe, in use, stays in the folder; vq-probe.exe is removed" only_program_left
+restart
+check "vq.exe stays after a restart: no deletion was scheduled" left_for_good
 
 ((failures == 0))
