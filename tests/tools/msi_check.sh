@@ -1,21 +1,28 @@
 #!/usr/bin/env bash
-# The Windows Installer package out/release/vq.msi (scripts/release builds it when missing), or
-# the package given as the argument, built from out/release's programs: its tables, then under
-# Wine, in a prefix of its own, a real install, optional feature, uninstall, the address given at
-# install (SERVERNAME), and an upgrade and a removal while the client runs. Prints PASS/FAIL lines.
+# A Windows Installer package of scripts/release: out/release/vq.msi (x64) by default, or the one
+# given as the argument (out/release/vq-x86.msi, 32-bit); scripts/release builds them when it is
+# missing. Its tables, the family it shares with the other architecture's package beside it, then
+# under Wine, in a prefix of its own (a 32-bit one for the 32-bit package), a real install,
+# optional feature, uninstall, the address given at install (SERVERNAME), an upgrade and a removal
+# while the client runs, and in the 64-bit prefix the 32-bit package of the same version over the
+# 64-bit one. Prints PASS/FAIL lines, each with the package's architecture.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$root"
 msi=${1:-out/release/vq.msi}
-failures=0
+name=$(basename "$msi")
+passes=0 failures=0
+arch=
+SECONDS=0
 
 check() {  # check DESCRIPTION COMMAND...
   local what=$1
   shift
   if "$@"; then
-    echo "PASS $what"
+    echo "PASS ${arch:+$arch: }$what"
+    passes=$((passes + 1))
   else
-    echo "FAIL $what"
+    echo "FAIL ${arch:+$arch: }$what"
     failures=$((failures + 1))
   fi
 }
@@ -31,39 +38,83 @@ fi
 
 version=$(sed -n 's/^project(vq VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 upgrade_code=$(sed -n 's/.*<?define UpgradeCode = "\([^"]*\)".*/\1/p' installer/vq.wxs)
+
+# The package's architecture, from the platform of its summary information's Template ("x64;1033"
+# or "Intel;1033"), and what follows from it: the program folder's property, the folder of the
+# programs it was built from, its components' attributes (256: 64-bit), the registry view they
+# write to, the objdump format of its programs, wixl's options for a package of it, the other
+# architecture's package, and the Wine prefix it is tried in (the 32-bit package as on 32-bit
+# Windows, in a prefix of the 32-bit Wine).
+template=$(msiinfo suminfo "$msi" 2>/dev/null | tr -d '\r' | sed -n 's/^Template: //p')
+case ${template%%;*} in
+  x64) arch=x64 program_files=ProgramFiles64Folder bin=. component_attributes=256 view=64
+    format=pei-x86-64 wixl_arch=(-a x64) other=vq-x86.msi prefix=wineprefix-msi winearch=win64 ;;
+  Intel) arch=x86 program_files=ProgramFilesFolder bin=x86 component_attributes=0 view=32
+    format=pei-i386 wixl_arch=(-a x86 -D Win64=no) other=vq.msi prefix=wineprefix-msi-x86 winearch=win32 ;;
+  *) echo "FAIL $msi: its summary information's Template '$template' is neither x64 nor Intel"; exit 1 ;;
+esac
+# Both beside the package, as scripts/release leaves them.
+bin=$(realpath --relative-to=. "$(dirname "$msi")/$bin")
+other="$(dirname "$msi")/$other"
+echo "== $msi: $arch package, programs from $bin, Wine prefix build/$prefix"
 work=$(mktemp -d)
 
 # ---- Tables -----------------------------------------------------------------------------------
-table() { msiinfo export "$msi" "$1" | tail -n +4 | tr -d '\r'; }  # rows only, tab-separated
-property() { table Property | awk -F'\t' -v p="$1" '$1 == p { print $2 }'; }
+table() {  # table NAME [PACKAGE]: the rows only, tab-separated
+  msiinfo export "${2:-$msi}" "$1" | tail -n +4 | tr -d '\r'
+}
+property() { table Property "${2:-$msi}" | awk -F'\t' -v p="$1" '$1 == p { print $2 }'; }
+# The FILEVERSION of a program's version resource, a.b.c.d.
+file_version() {
+  python3 - "$1" <<'PY2'
+import struct, sys
+data = open(sys.argv[1], 'rb').read()
+at = data.find(struct.pack('<I', 0xFEEF04BD))  # VS_FIXEDFILEINFO
+if at < 0:
+    sys.exit(1)
+high, low = struct.unpack_from('<II', data, at + 8)
+print(f'{high >> 16}.{high & 0xFFFF}.{low >> 16}.{low & 0xFFFF}')
+PY2
+}
 
-check "Property UpgradeCode is the package family's constant $upgrade_code" \
-  equals "$(property UpgradeCode)" "$upgrade_code"
+# One family for both architectures: the same UpgradeCode, so that either package replaces the
+# other; other component codes, as their files go to other folders.
+check "Property UpgradeCode is the package family's constant $upgrade_code, in $other too" \
+  equals "$(property UpgradeCode) $(property UpgradeCode "$other")" "$upgrade_code $upgrade_code"
+check "Component: no component code is shared with $other" equals \
+  "$(comm -12 <(table Component | cut -f2 | sort) <(table Component "$other" | cut -f2 | sort))|$(table Component | wc -l)" \
+  "|3"
 check "Property ProductVersion is the project version $version" equals "$(property ProductVersion)" "$version"
 check "Property ALLUSERS is 1 (per-machine)" equals "$(property ALLUSERS)" 1
 check "Property Manufacturer is Tolmar" equals "$(property Manufacturer)" Tolmar
-check "summary information names an x64 package" \
-  grep -q '^Template: x64;' <(msiinfo suminfo "$msi")
+check "summary information: Template $template is English, its programs (as in $bin) are $format" \
+  equals "${template#*;} $(objdump -f "$bin/vq.exe" "$bin/vq-probe.exe" | sed -n 's/.*file format //p' | sort -u)" \
+  "1033 $format"
 # Public, with no value of its own, and handed to the elevated part of an install (UAC).
 check "Property SERVERNAME has no default and is in SecureCustomProperties" equals \
   "$(property SERVERNAME)|$(property SecureCustomProperties | tr ';' '\n' | grep -x SERVERNAME)" '|SERVERNAME'
 
-check "Directory: INSTALLDIR is ProgramFiles64Folder\\Tolmar\\vq" equals \
+check "Directory: INSTALLDIR is $program_files\\Tolmar\\vq" equals \
   "$(table Directory | awk -F'\t' '{ parent[$1] = $2; name[$1] = $3 }
      END { d = "INSTALLDIR"; p = name[d]
            while (parent[d] != "" && parent[d] != "TARGETDIR") { d = parent[d]; p = (parent[d] == "TARGETDIR" ? d : name[d]) "\\" p }
            print p }')" \
-  'ProgramFiles64Folder\Tolmar\vq'
+  "$program_files\\Tolmar\\vq"
 # File rows: name, component, and the size of the program scripts/release built.
 for row in "vq.exe Program" "vq-probe.exe Probe" "vq.ini ServerIniFile"; do
   set -- $row
-  size=$( [[ $1 == vq.ini ]] && stat -c %s installer/vq.ini || stat -c %s "out/release/$1")
+  size=$( [[ $1 == vq.ini ]] && stat -c %s installer/vq.ini || stat -c %s "$bin/$1")
   check "File $1 belongs to component $2 with $size bytes" equals \
     "$(table File | awk -F'\t' -v f="$1" '$3 == f { print $2 " " $4 }')" "$2 $size"
 done
-check "Component: the three components are 64-bit and go to INSTALLDIR" equals \
+# Without a Version, Windows Installer takes vq.exe for an unversioned file, and its rules for
+# those could keep an older installed vq.exe in an upgrade. A versioned file has no hash.
+check "File vq.exe has the Version $version.0 of its version resource, and no MsiFileHash row" equals \
+  "$(table File | awk -F'\t' '$3 == "vq.exe" { print $5 }') $(file_version "$bin/vq.exe")|$(table MsiFileHash |
+     awk -F'\t' '$1 == "vq.exe"')" "$version.0 $version.0|"
+check "Component: the three components have attributes $component_attributes ($arch) and go to INSTALLDIR" equals \
   "$(table Component | awk -F'\t' '{ print $1 ":" $3 ":" $4 }' | sort | tr '\n' ' ')" \
-  "Probe:INSTALLDIR:256 Program:INSTALLDIR:256 ServerIniFile:INSTALLDIR:256 "
+  "Probe:INSTALLDIR:$component_attributes Program:INSTALLDIR:$component_attributes ServerIniFile:INSTALLDIR:$component_attributes "
 check "Feature: Client is installed by default (level 1), ServerIni only when asked (level above 1)" \
   equals "$(table Feature | awk -F'\t' '{ print $1 ":" ($6 > 1 ? "optional" : "default") }' | sort | tr '\n' ' ')" \
   "Client:default ServerIni:optional "
@@ -79,9 +130,22 @@ check "RegLocator: the kept address is read from the registry view the Program c
   "$(table Component | awk -F'\t' '$1 == "Program" { print int($4 / 256) % 2 }')"
 check "LaunchCondition: a wrong SERVERNAME ends the install with the reason as the message" \
   grep -qxF "NOT ServerNameError	[ServerNameError]" <(table LaunchCondition)
-check "Upgrade: older versions of the family are replaced, newer ones block a downgrade" equals \
-  "$(table Upgrade | awk -F'\t' -v u="$upgrade_code" '$1 == u { print $7 }' | sort | tr '\n' ' ')" \
-  "WIX_DOWNGRADE_DETECTED WIX_UPGRADE_DETECTED "
+# The family's Upgrade rows, one a line: the property FindRelatedProducts sets, the versions it
+# matches (> or >= VersionMin, < or <= VersionMax), and whether RemoveExistingProducts removes
+# the products found or they are only detected.
+upgrade_rows=$(table Upgrade | awk -F'\t' -v u="$upgrade_code" '$1 == u {
+  low = $2 == "" ? "" : (int($5 / 256) % 2 ? ">=" : ">") $2
+  high = $3 == "" ? "" : (int($5 / 512) % 2 ? "<=" : "<") $3
+  print $7 " " low (low != "" && high != "" ? " " : "") high " " (int($5 / 2) % 2 ? "detected" : "removed") }')
+for row in "WIX_UPGRADE_DETECTED <$version removed:an older version is replaced" \
+  "WIX_DOWNGRADE_DETECTED >$version detected:a newer one is only detected (to block a downgrade)" \
+  "SAMEVERSIONFOUND >=$version removed:the same version (the other architecture's) is replaced"; do
+  check "Upgrade: ${row#*:} (${row%%:*})" grep -qxF "${row%%:*}" <<<"$upgrade_rows"
+done
+check "Upgrade: the family has these three rows only" equals "$(wc -l <<<"$upgrade_rows")" 3
+# Where the install runs elevated, only the secure properties reach RemoveExistingProducts.
+check "Property SecureCustomProperties holds the properties of the family's Upgrade rows" equals \
+  "$(comm -23 <(cut -d' ' -f1 <<<"$upgrade_rows" | sort) <(property SecureCustomProperties | tr ';' '\n' | sort))" ""
 # SERVERNAME is an Upgrade row's property only to be in SecureCustomProperties: the row must
 # only detect (never remove) and name another family, which no product has.
 check "Upgrade: the row of SERVERNAME only detects, in another family" equals \
@@ -91,15 +155,15 @@ check "InstallExecuteSequence removes the older product" \
   grep -q '^RemoveExistingProducts' <(table InstallExecuteSequence)
 
 # ---- Under Wine -------------------------------------------------------------------------------
-export WINEPREFIX="$root/build/wineprefix-msi"
+export WINEPREFIX="$root/build/$prefix" WINEARCH=$winearch
 source scripts/wine-desktop
+# In the 32-bit prefix too: 32-bit Windows has one Program Files.
 install_dir="$WINEPREFIX/drive_c/Program Files/Tolmar/vq"
+program='C:\Program Files\Tolmar\vq\vq.exe'
 run_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
-# The package's components write to the 64-bit registry view (the 32-bit one for an x86 package),
-# whatever the bitness of reg.exe that `wine` starts.
-view=64
-grep -q '^Template: x64;' <(msiinfo suminfo "$msi") || view=32
+# reg.exe is told the registry view the package's components write to ($view), whatever the
+# bitness of the reg.exe that `wine` starts.
 trap 'wineserver -k 2>/dev/null; vq_stop_composited_screen; rm -rf "$work"' EXIT
 # The tray program needs an X screen (the composited one of the demo), there from the start so
 # that the prefix's desktop process has it too.
@@ -125,31 +189,31 @@ products() {  # the product codes registered for Add/Remove Programs as Veltrano
   wine reg query "$uninstall_key" /s /reg:$view 2>/dev/null | tr -d '\r' |
     awk '/^HKEY/ { key = $0; sub(/.*\\/, "", key) } /^ +DisplayName +REG_SZ +Veltrano vq$/ { print key }'
 }
-installed_as_built() { cmp -s "$install_dir/$1" "out/release/$1"; }
+installed_as_built() { cmp -s "$install_dir/$1" "$bin/$1"; }
 absent() { [[ ! -e "$1" ]]; }
 nothing_installed() { [[ ! -e "$install_dir" && -z "$(run_value)" && -z "$(products)" ]]; }
 files_gone() { [[ ! -e "$install_dir/vq.exe" && ! -e "$install_dir/vq-probe.exe" && ! -e "$install_dir/vq.ini" ]]; }
-ini_server() { tr -d '\r' <"$install_dir/vq.ini" 2>/dev/null | sed -n 's/^ServerName=//p'; }
+ini_server() { tr -d '\r' 2>/dev/null <"$install_dir/vq.ini" | sed -n 's/^ServerName=//p'; }
 # Wine's exit status is the Windows one modulo 256.
 status_is() { local status=$1 expected=$2; equals "$status" $((expected % 256)); }
 
 code=$(product_code "$msi")
 # The commands as the administrator's guide gives them.
-check "msiexec /i vq.msi /qn /norestart /l*v LOG succeeds and writes the log" \
+check "msiexec /i $name /qn /norestart /l*v LOG succeeds and writes the log" \
   msiexec /i "$msi" /qn /norestart /l*v "$(winlog install.log)"
 check "the install log is written" test -s "$work/install.log"
 check "vq.exe is installed in C:\\Program Files\\Tolmar\\vq" installed_as_built vq.exe
 check "vq-probe.exe is installed in C:\\Program Files\\Tolmar\\vq" installed_as_built vq-probe.exe
 check "vq.ini is not installed by default" absent "$install_dir/vq.ini"
 check "without SERVERNAME the Run value starts vq.exe alone at every logon" \
-  equals "$(run_value)" '"C:\Program Files\Tolmar\vq\vq.exe"'
+  equals "$(run_value)" "\"$program\""
 check "the product is registered with version $version" equals "$(registered "$code")" "$version"
 
-check "msiexec /i vq.msi ADDLOCAL=Client,ServerIni /qn adds the optional feature" \
+check "msiexec /i $name ADDLOCAL=Client,ServerIni /qn adds the optional feature" \
   msiexec /i "$msi" ADDLOCAL=Client,ServerIni /qn
 check "vq.ini names the default server" equals "$(ini_server)" "http://gate.corp.local/"
 
-check "msiexec /x vq.msi /qn succeeds" msiexec /x "$msi" /qn
+check "msiexec /x $name /qn succeeds" msiexec /x "$msi" /qn
 check "uninstall removes vq.exe, vq-probe.exe and vq.ini" files_gone
 check "uninstall removes the program folder" absent "$install_dir"
 check "uninstall removes the Run value" equals "$(run_value)" ""
@@ -166,32 +230,20 @@ for wrong in 'https://gate.corp.example/' 'http://gate.corp.example' 'gate/' 'ht
 done
 
 address=http://127.0.0.1:9/
-check "msiexec /i vq.msi SERVERNAME=$address /qn succeeds" msiexec /i "$msi" SERVERNAME=$address /qn
+check "msiexec /i $name SERVERNAME=$address /qn succeeds" msiexec /i "$msi" SERVERNAME=$address /qn
 check "the Run value starts vq.exe with server=$address" \
-  equals "$(run_value)" "\"C:\\Program Files\\Tolmar\\vq\\vq.exe\" server=$address"
+  equals "$(run_value)" "\"$program\" server=$address"
 # A repair is given no SERVERNAME: the package takes back the address it kept.
 wine reg delete "$run_key" /v vq /f /reg:$view >/dev/null 2>&1
 check "a repair without SERVERNAME (REINSTALL=ALL) succeeds" \
   msiexec /i "$msi" REINSTALL=ALL REINSTALLMODE=omus /qn
 check "after the repair the Run value has server=$address again" \
-  equals "$(run_value)" "\"C:\\Program Files\\Tolmar\\vq\\vq.exe\" server=$address"
+  equals "$(run_value)" "\"$program\" server=$address"
 
 # ---- Upgrade and removal while the client runs ------------------------------------------------
 # As Wine does them (the administrator's guide tells what Windows does instead): Wine's Windows
 # Installer closes no program (no restart manager), so the running vq.exe cannot be replaced and
 # the new one replaces it at the next restart; a removal leaves it where it is.
-# The FILEVERSION of a program's version resource, a.b.c.d.
-file_version() {
-  python3 - "$1" <<'PY2'
-import struct, sys
-data = open(sys.argv[1], 'rb').read()
-at = data.find(struct.pack('<I', 0xFEEF04BD))  # VS_FIXEDFILEINFO
-if at < 0:
-    sys.exit(1)
-high, low = struct.unpack_from('<II', data, at + 8)
-print(f'{high >> 16}.{high & 0xFFFF}.{low >> 16}.{low & 0xFFFF}')
-PY2
-}
 # set_file_version PROGRAM a.b.c: FILEVERSION and PRODUCTVERSION become a.b.c.0 (the texts of the
 # resource keep the old version), so that a copy of vq.exe stands for the next version's.
 set_file_version() {
@@ -242,10 +294,15 @@ first=$(client)
 next="${version%.*}.$((${version##*.} + 1))"
 newer="$work/vq-$next.msi"
 mkdir "$work/next"
-cp out/release/vq.exe out/release/vq-probe.exe "$work/next/"
+cp "$bin/vq.exe" "$bin/vq-probe.exe" "$work/next/"
 set_file_version "$work/next/vq.exe" "$next"
-check "wixl builds a $next package" wixl -a x64 -D Version="$next" \
-  -D BinDir="$(realpath --relative-to=installer "$work/next")" -D IniDir=. -o "$newer" installer/vq.wxs
+build_next() {  # as scripts/release builds a package, vq.exe's File Version included
+  wixl "${wixl_arch[@]}" -D Version="$next" \
+    -D BinDir="$(realpath --relative-to=installer "$work/next")" -D IniDir=. -o "$newer" installer/vq.wxs &&
+    msibuild "$newer" -q "UPDATE File SET Version = '$next.0' WHERE File = 'vq.exe'" \
+      -q "DELETE FROM MsiFileHash WHERE File_ = 'vq.exe'"
+}
+check "wixl builds a $next package" build_next
 newer_code=$(product_code "$newer" 2>/dev/null)
 
 msiexec /i "$newer" /qn
@@ -254,7 +311,7 @@ check "with the client running, msiexec /i of $next over $version asks for a res
 check "after the upgrade one product is registered, $next" \
   equals "$(products) $(registered "$newer_code")" "$newer_code $next"
 check "after the upgrade the Run value keeps server=$address" \
-  equals "$(run_value)" "\"C:\\Program Files\\Tolmar\\vq\\vq.exe\" server=$address"
+  equals "$(run_value)" "\"$program\" server=$address"
 check "the client runs on (the same process), and vq.exe stays $version until a restart" \
   runs_as_before "$version"
 check "the new vq.exe replaces it at the restart (PendingFileRenameOperations)" \
@@ -272,4 +329,29 @@ check "vq.exe, in use, stays in the folder; vq-probe.exe is removed" only_progra
 restart
 check "vq.exe stays after a restart: no deletion was scheduled" left_for_good
 
+# ---- The other architecture's package of the same version ------------------------------------
+# One family: the 32-bit package of the same version replaces the installed 64-bit one (the
+# same-version Upgrade row), so that one client is registered and started at logon, not two. In the
+# 64-bit prefix only: 32-bit Windows cannot take the 64-bit package.
+if [[ $arch == x64 ]]; then
+  rm -rf "$install_dir"  # the vq.exe left behind above
+  other_name=$(basename "$other")
+  other_code=$(product_code "$other")
+  registered_anywhere() { { view=64 products; view=32 products; } | sort -u | tr '\n' ' '; }
+  reinstalled() { msiexec /i "$msi" /qn && equals "$(registered_anywhere)" "$code "; }
+  other_installed() {
+    [[ ! -e "$install_dir" ]] &&
+      cmp "$WINEPREFIX/drive_c/Program Files (x86)/Tolmar/vq/vq.exe" "$(dirname "$other")/x86/vq.exe"
+  }
+  check "msiexec /i $name /qn installs it again, the one product registered" reinstalled
+  check "msiexec /i $other_name /qn of the same version $version over it succeeds" msiexec /i "$other" /qn
+  check "one product is registered, in either registry view: $other_name's" \
+    equals "$(registered_anywhere)" "$other_code "
+  check "one Run value: the 64-bit view's is removed, the 32-bit view's starts the 32-bit vq.exe" \
+    equals "$(view=64 run_value)|$(view=32 run_value)" '|"C:\Program Files (x86)\Tolmar\vq\vq.exe"'
+  check "the 64-bit program folder is removed, the 32-bit vq.exe is in C:\\Program Files (x86)\\Tolmar\\vq" \
+    other_installed
+fi
+
+echo "== $arch package $msi: $passes passed, $failures failed, ${SECONDS} s"
 ((failures == 0))
