@@ -11,22 +11,8 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$root"
 msi=${1:-out/release/vq.msi}
 name=$(basename "$msi")
-passes=0 failures=0
-arch=
 SECONDS=0
-
-check() {  # check DESCRIPTION COMMAND...
-  local what=$1
-  shift
-  if "$@"; then
-    echo "PASS ${arch:+$arch: }$what"
-    passes=$((passes + 1))
-  else
-    echo "FAIL ${arch:+$arch: }$what"
-    failures=$((failures + 1))
-  fi
-}
-equals() { [[ "$1" == "$2" ]] || { echo "  got: '$1'  expected: '$2'"; return 1; }; }
+source "$root/tests/tools/checks.sh"
 
 if [[ ! -f "$msi" ]]; then
   echo "== $msi is missing: running scripts/release"
@@ -53,6 +39,7 @@ case ${template%%;*} in
     format=pei-i386 wixl_arch=(-a x86 -D Win64=no) other=vq.msi prefix=wineprefix-msi-x86 winearch=win32 ;;
   *) echo "FAIL $msi: its summary information's Template '$template' is neither x64 nor Intel"; exit 1 ;;
 esac
+check_label=$arch  # every line names the architecture
 # Both beside the package, as scripts/release leaves them.
 bin=$(realpath --relative-to=. "$(dirname "$msi")/$bin")
 other="$(dirname "$msi")/$other"
@@ -128,6 +115,9 @@ check "Registry: HKLM Run value vq is the quoted program path and the server arg
 check "RegLocator: the kept address is read from the registry view the Program component writes" equals \
   "$(table RegLocator | awk -F'\t' '$1 == "SavedServerName" { print int($5 / 16) % 2 }')" \
   "$(table Component | awk -F'\t' '$1 == "Program" { print int($4 / 256) % 2 }')"
+check "RegLocator: and from the other view, where the other architecture's package keeps it" equals \
+  "$(table RegLocator | awk -F'\t' '$1 == "SavedServerNameOtherView" { print int($5 / 16) % 2 }')" \
+  "$(table Component | awk -F'\t' '$1 == "Program" { print 1 - int($4 / 256) % 2 }')"
 check "LaunchCondition: a wrong SERVERNAME ends the install with the reason as the message" \
   grep -qxF "NOT ServerNameError	[ServerNameError]" <(table LaunchCondition)
 # The family's Upgrade rows, one a line: the property FindRelatedProducts sets, the versions it
@@ -338,17 +328,18 @@ if [[ $arch == x64 ]]; then
   other_name=$(basename "$other")
   other_code=$(product_code "$other")
   registered_anywhere() { { view=64 products; view=32 products; } | sort -u | tr '\n' ' '; }
-  reinstalled() { msiexec /i "$msi" /qn && equals "$(registered_anywhere)" "$code "; }
+  cross_address=http://cross.corp.example/
+  reinstalled() { msiexec /i "$msi" SERVERNAME=$cross_address /qn && equals "$(registered_anywhere)" "$code "; }
   other_installed() {
     [[ ! -e "$install_dir" ]] &&
       cmp "$WINEPREFIX/drive_c/Program Files (x86)/Tolmar/vq/vq.exe" "$(dirname "$other")/x86/vq.exe"
   }
-  check "msiexec /i $name /qn installs it again, the one product registered" reinstalled
+  check "msiexec /i $name SERVERNAME=$cross_address /qn installs it again, the one product registered" reinstalled
   check "msiexec /i $other_name /qn of the same version $version over it succeeds" msiexec /i "$other" /qn
   check "one product is registered, in either registry view: $other_name's" \
     equals "$(registered_anywhere)" "$other_code "
-  check "one Run value: the 64-bit view's is removed, the 32-bit view's starts the 32-bit vq.exe" \
-    equals "$(view=64 run_value)|$(view=32 run_value)" '|"C:\Program Files (x86)\Tolmar\vq\vq.exe"'
+  check "one Run value: the 64-bit view's is removed, the 32-bit view's starts the 32-bit vq.exe with the kept address" \
+    equals "$(view=64 run_value)|$(view=32 run_value)" "|\"C:\\Program Files (x86)\\Tolmar\\vq\\vq.exe\" server=$cross_address"
   check "the 64-bit program folder is removed, the 32-bit vq.exe is in C:\\Program Files (x86)\\Tolmar\\vq" \
     other_installed
 fi

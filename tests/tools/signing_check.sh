@@ -1,26 +1,14 @@
 #!/usr/bin/env bash
 # Authenticode signing with scripts/sign. In a temporary folder: a throw-away CA, a code-signing
 # certificate it issued (in a .pfx with a password), a time-stamp server (RFC 3161) of its own on
-# loopback, and copies of out/release/vq.exe, vq-probe.exe and vq.msi (scripts/release builds
-# them when missing). The copies are signed and checked with osslsigncode verify; out/release
+# loopback, and copies of the programs and packages of out/release, of both architectures
+# (scripts/release builds them when missing). The copies are signed and checked with osslsigncode verify; out/release
 # itself is never signed, so the unsigned builds stay byte-reproducible. Prints PASS/FAIL lines.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$root" || exit 1
-files=(vq.exe vq-probe.exe vq.msi)
-failures=0
-
-check() {  # check DESCRIPTION COMMAND...
-  local what=$1
-  shift
-  if "$@"; then
-    echo "PASS $what"
-  else
-    echo "FAIL $what"
-    failures=$((failures + 1))
-  fi
-}
-equals() { [[ "$1" == "$2" ]] || { echo "  got: '$1'  expected: '$2'"; return 1; }; }
+files=(vq.exe vq-probe.exe vq.msi x86/vq.exe x86/vq-probe.exe vq-x86.msi)
+source "$root/tests/tools/checks.sh"
 
 for file in "${files[@]}"; do
   [[ -f "out/release/$file" ]] && continue
@@ -153,7 +141,8 @@ env >>"$work/osslsigncode.env"
 exec "$real_osslsigncode" "\$@"
 EOF
 chmod +x "$work/wrapper/osslsigncode"
-for file in "${files[@]}"; do cp "out/release/$file" "$work/signed/"; done
+mkdir -p "$work/signed/x86"
+for file in "${files[@]}"; do cp "out/release/$file" "$work/signed/$file"; done
 signed_lines=$(cd "$work/signed" &&
   PATH="$work/wrapper:$PATH" VQ_SIGN_PASSWORD=$password "$root/scripts/sign" "$work/vq.pfx" "${files[@]}")
 check "scripts/sign signs the copies of ${files[*]}, one line each" \
