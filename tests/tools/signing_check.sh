@@ -2,8 +2,9 @@
 # Authenticode signing with scripts/sign. In a temporary folder: a throw-away CA, a code-signing
 # certificate it issued (in a .pfx with a password), a time-stamp server (RFC 3161) of its own on
 # loopback, and copies of the programs and packages of out/release, of both architectures
-# (scripts/release builds them when missing). The copies are signed and checked with osslsigncode verify; out/release
-# itself is never signed, so the unsigned builds stay byte-reproducible. Prints PASS/FAIL lines.
+# (scripts/release builds them when missing). The copies are signed and checked with osslsigncode
+# verify; out/release itself is never signed, so the unsigned builds stay byte-reproducible.
+# Prints PASS/FAIL lines.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$root" || exit 1
