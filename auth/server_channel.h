@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "auth/line_list.h"
+#include "formats/line_list.h"
 #include "formats/ansi_code_page.h"
 
 namespace vq {

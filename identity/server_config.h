@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "auth/line_list.h"
+#include "formats/line_list.h"
 #include "identity/config_sources.h"
 #include "identity/tick_source.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "auth/line_list.h"
+#include "formats/line_list.h"
 #include "formats/registry.h"
 #include "formats/value_list.h"
 #include "identity/identity_platform.h"

@@ -6,7 +6,7 @@
 #include "app/instance_takeover_win32.h"
 #include "auth/auth_messages.h"
 #include "auth/connection_log.h"
-#include "auth/line_list.h"
+#include "formats/line_list.h"
 #include "auth/server_exchange.h"
 #include "auth/worker_time.h"
 #include "formats/wide_text_win32.h"

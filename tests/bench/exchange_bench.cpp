@@ -5,7 +5,7 @@
 
 #include "auth/answer_reader.h"
 #include "auth/credentials_archive.h"
-#include "auth/line_list.h"
+#include "formats/line_list.h"
 #include "auth/multipart_body.h"
 #include "formats/value_list.h"
 #include "formats/zip_file.h"

@@ -1,6 +1,6 @@
 #include "tests/support/recording_owner.h"
 
-#include "auth/line_list.h"
+#include "formats/line_list.h"
 #include "formats/utf8.h"
 #include "formats/value_list.h"
 

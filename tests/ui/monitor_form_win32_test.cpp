@@ -13,7 +13,7 @@
 #include "app/instance_takeover_win32.h"
 #include "app/program_environment.h"
 #include "auth/auth_messages.h"
-#include "auth/line_list.h"
+#include "formats/line_list.h"
 #include "formats/value_list.h"
 #include "formats/wide_text_win32.h"
 #include "tests/support/silent_server_win32.h"

@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "auth/auth_thread.h"
-#include "auth/line_list.h"
+#include "formats/line_list.h"
 #include "auth/server_exchange.h"
 #include "formats/utf8.h"
 #include "formats/value_list.h"

@@ -6,7 +6,7 @@
 #include "auth/credentials_archive.h"
 #include "auth/exchange_error.h"
 #include "auth/http_client.h"
-#include "auth/line_list.h"
+#include "formats/line_list.h"
 #include "auth/server_exchange.h"
 #include "auth/wire_strings.h"
 #include "formats/byte_stream.h"

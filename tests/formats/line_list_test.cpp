@@ -1,4 +1,4 @@
-#include "auth/line_list.h"
+#include "formats/line_list.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "auth/line_list.h"
+#include "formats/line_list.h"
 #include "formats/ansi_code_page.h"
 #include "tests/support/workstation_win32.h"
 
