@@ -167,12 +167,12 @@ void TValueList::SetSubItem(std::u16string_view name, std::unique_ptr<TValueList
 
 void* TValueList::GetObject(std::u16string_view name) const {
     const int index = IndexOfName(name);
-    return index < 0 ? nullptr : entries_[index].data._Object;
+    return index < 0 ? nullptr : entries_[index].data.Object;
 }
 
 void TValueList::SetObject(std::u16string_view name, void* object) {
     const int index = IndexOrAdd(name);
-    if (index >= 0) entries_[index].data._Object = object;
+    if (index >= 0) entries_[index].data.Object = object;
 }
 
 void TValueList::AddValuesFrom(const TValueList& source) {

@@ -57,7 +57,7 @@ private:
     const ConfigSources& sources_;
     const TickSource& ticks_;
     std::u16string FServerName;
-    std::uint32_t FLastConfigRead = 0;
+    std::uint32_t FLastConfigRead = 0;  // tick count of the last reading of the sources
 };
 
 }  // namespace vq

@@ -37,20 +37,20 @@ inline constexpr int kAboutHeight = 179;
 // The parts of the window a click can land on. Background is the window's own surface.
 enum class AboutPart : std::uint8_t {
     Background,
-    Image1,
-    Label1,
-    Label2,
-    Label3,
-    Label4,
-    Label5,
-    Label6,
-    Label7,
-    Label8,
-    Label9,
-    Image2,
-    StaticText1,
-    StaticText2,
-    Shape1,
+    Image1,       // the globe with a mouse, top left
+    Label1,       // the credit line with the year
+    Label2,       // the caption «Адрес сервера»
+    Label3,       // the caption «Пользователь»
+    Label4,       // the server address
+    Label5,       // the user's display name
+    Label6,       // the caption «Домен»
+    Label7,       // the workstation's domain
+    Label8,       // link: the product's page
+    Label9,       // link: the product's forum
+    Image2,       // the maker's logo, a link to its site
+    StaticText1,  // the title «Veltrano»
+    StaticText2,  // the subtitle «Клиент авторизации для Veltrano.»
+    Shape1,       // the separator line above the three rows
 };
 inline constexpr std::size_t kAboutPartCount = 15;
 

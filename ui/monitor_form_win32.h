@@ -81,9 +81,9 @@ public:
 
     void CoolTrayIcon1MouseEnter();
     void CoolTrayIcon1MouseExit();
-    void N1Click();
-    void N3Click();
-    void N5Click();
+    void N1Click();  // menu: «Переподключиться», starts the program anew
+    void N3Click();  // menu: «О программе»
+    void N5Click();  // menu: «Выход»
 
 private:
     struct StaticText;
@@ -130,7 +130,7 @@ private:
     UniqueHandle<HWND, &DestroyWindow> applicationWindow_;
     HWND window_ = nullptr;
     MonitorView view_;
-    std::u16string FErrorMessage;
+    std::u16string FErrorMessage;  // the last failure's text, for the error panel
     char16_t decimalSeparator_ = u'.';
     bool visibleMark_ = false;
     bool quitOnDestroy_ = true;
@@ -147,6 +147,7 @@ private:
     // the values' (bold).
     UniqueHandle<HFONT, &DeleteObject> windowFont_, italicFont_, headerFont_, boldFont_;
     std::vector<std::unique_ptr<StaticText>> statics_;
+    // The static texts and the usage bar, each showing the MonitorView field of its name.
     StaticText* DisplayUserName_ = nullptr;
     StaticText* Tarif_ = nullptr;
     StaticText* FullTitle_ = nullptr;
@@ -157,12 +158,13 @@ private:
     StaticText* Ostatok_ = nullptr;
     std::unique_ptr<QProgressBarWindow> TrafProgress_;
 
+    // The four status pictures (connecting, pause, connected, stop) and the pie chart.
     std::optional<PixelSurface> PicConecting_, PicPause_, PicConected_, PicStop_, Image1_;
     PixelSurface shadowFrame_;
     std::unique_ptr<TBoldWindowShadow> BoldWindowShadow1_;
 
-    TXPImageList LoadingIcon_;
-    TXPImageList NormalIcons_;
+    TXPImageList LoadingIcon_;  // the tray spinner's twelve frames
+    TXPImageList NormalIcons_;  // the still tray icons and the menu's pictures
     std::unique_ptr<XPTrayImages> loadingImages_, normalImages_;
     std::unique_ptr<SimpleTimerWindow> timers_;
     std::unique_ptr<TrayNotifyWindow> notify_;

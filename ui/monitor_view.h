@@ -67,21 +67,21 @@ struct BarView {
 // stop sign in front (the last of the four pictures created) and the spinner's frame 10 in the
 // tray.
 struct MonitorView {
-    TConectionStatus FErrorStatus = esOK;
+    TConectionStatus FErrorStatus = esOK;  // the status shown
 
-    ViewText ErrorLabel{u"ErrorLabel", kBlack, true};
+    ViewText ErrorLabel{u"ErrorLabel", kBlack, true};  // the error panel's text, under the header
     StatusPicture frontPicture = StatusPicture::PicStop;
-    ViewText Label1{u"Подключение...", kStateLineGrey, true};
-    bool Image1Visible = true;
-    ViewText DisplayUserName{u"", kWindowTextColor, true};
-    ViewText Tarif{u"Тариф не определен", kBlack, true};
-    BarView TrafProgress{};
-    ViewText FullTitle{u"Всего", kBlack, false};
-    ViewText FullTraf{u"0000,00", kBlack, false};
-    ViewText Dayli{u"0000,00", kBlack, true};
-    ViewText StaticText4{u"За сегодня", kBlack, true};
-    ViewText StaticText3{u"Баланс", kBlack, true};
-    ViewText Ostatok{u"0000,00", kBlack, true};
+    ViewText Label1{u"Подключение...", kStateLineGrey, true};  // the state line under the picture
+    bool Image1Visible = true;                                 // the pie chart beside the rows
+    ViewText DisplayUserName{u"", kWindowTextColor, true};     // the header: the user's name
+    ViewText Tarif{u"Тариф не определен", kBlack, true};       // the tariff row
+    BarView TrafProgress{};                                    // the usage bar
+    ViewText FullTitle{u"Всего", kBlack, false};               // the caption «Всего»
+    ViewText FullTraf{u"0000,00", kBlack, false};              // the total traffic beside it
+    ViewText Dayli{u"0000,00", kBlack, true};                  // today's spending or traffic
+    ViewText StaticText4{u"За сегодня", kBlack, true};         // the caption «За сегодня»
+    ViewText StaticText3{u"Баланс", kBlack, true};             // the caption «Баланс»
+    ViewText Ostatok{u"0000,00", kBlack, true};                // the balance beside «Баланс»
 
     TrayView tray{};
 

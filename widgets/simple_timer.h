@@ -84,7 +84,7 @@ private:
     void Tick();
 
     TSimpleTimerHandler& handler_;
-    std::uintptr_t FId;
+    std::uintptr_t FId;  // the platform timer's identifier while it runs
     bool FEnabled = false;
     std::uint32_t FInterval = 1000;
     bool FAutoDisable = false;

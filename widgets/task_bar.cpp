@@ -20,11 +20,11 @@ std::uint32_t ProgressStateFlag(TProgressState state) {
 
 TTaskButton::TTaskButton(TTaskBar& bar, int id)
     : bar_(bar), id_(id), caption_(u"Button" + std::u16string(1, static_cast<char16_t>(u'1' + id))),
-      icon_id_(id) {}
+      iconId_(id) {}
 
 void TTaskButton::SetVisible(bool value) { visible_ = value; bar_.UpdateBar(); }
 void TTaskButton::SetEnabled(bool value) { enabled_ = value; bar_.UpdateBar(); }
-void TTaskButton::SetIconId(int value) { icon_id_ = value; bar_.UpdateBar(); }
+void TTaskButton::SetIconId(int value) { iconId_ = value; bar_.UpdateBar(); }
 void TTaskButton::SetDismiss(bool value) { dismiss_ = value; bar_.UpdateBar(); }
 void TTaskButton::SetBackGround(bool value) { background_ = value; bar_.UpdateBar(); }
 void TTaskButton::SetInteractive(bool value) { interactive_ = value; bar_.UpdateBar(); }
@@ -33,7 +33,7 @@ ThumbButtonRecord TTaskButton::Record() const {
     ThumbButtonRecord record;
     record.dwMask = THB_BITMAP | THB_TOOLTIP | THB_FLAGS;
     record.iId = static_cast<std::uint32_t>(id_);
-    record.iBitmap = icon_id_;
+    record.iBitmap = iconId_;
     // The tooltip field holds 260 characters with its terminating zero; each record is made
     // afresh, so a caption shortened later leaves nothing of a longer one behind.
     record.szTip = caption_.substr(0, ThumbButtonRecord::kTipCapacity - 1);
@@ -50,13 +50,13 @@ TTaskBar::TTaskBar(TaskbarPlatform& platform) : platform_(platform) {
 }
 
 void TTaskBar::SetImageList(TaskbarImageList* images) { images_ = images; UpdateBar(); }
-void TTaskBar::SetOIconID(int value) { overlay_icon_ = value; UpdateBar(); }
-void TTaskBar::SetOIconDescription(std::u16string value) { overlay_description_ = std::move(value); UpdateBar(); }
-void TTaskBar::SetProgressValue(int value) { progress_value_ = value; UpdateBar(); }
-void TTaskBar::SetProgressMax(int value) { progress_max_ = value; UpdateBar(); }
-void TTaskBar::SetProgressState(TProgressState value) { progress_state_ = value; UpdateBar(); }
-void TTaskBar::SetThumbnailTooltip(std::u16string value) { thumbnail_tooltip_ = std::move(value); UpdateBar(); }
-void TTaskBar::SetThumbnailClipEnabled(bool value) { clip_enabled_ = value; UpdateBar(); }
+void TTaskBar::SetOIconID(int value) { overlayIcon_ = value; UpdateBar(); }
+void TTaskBar::SetOIconDescription(std::u16string value) { overlayDescription_ = std::move(value); UpdateBar(); }
+void TTaskBar::SetProgressValue(int value) { progressValue_ = value; UpdateBar(); }
+void TTaskBar::SetProgressMax(int value) { progressMax_ = value; UpdateBar(); }
+void TTaskBar::SetProgressState(TProgressState value) { progressState_ = value; UpdateBar(); }
+void TTaskBar::SetThumbnailTooltip(std::u16string value) { thumbnailTooltip_ = std::move(value); UpdateBar(); }
+void TTaskBar::SetThumbnailClipEnabled(bool value) { clipEnabled_ = value; UpdateBar(); }
 
 void TTaskBar::SetThumbnailClip(const TaskbarRect& clip) {
     if (clip == clip_) return;
@@ -65,8 +65,8 @@ void TTaskBar::SetThumbnailClip(const TaskbarRect& clip) {
 }
 
 void TTaskBar::SetTaskBarButton(bool value) {
-    previous_task_bar_button_ = task_bar_button_;
-    task_bar_button_ = value;
+    previousTaskBarButton_ = taskBarButton_;
+    taskBarButton_ = value;
     UpdateBar();
 }
 
@@ -77,14 +77,14 @@ int TTaskBar::ButtonCount() const {
 }
 
 void TTaskBar::UpdateBar() {
-    ++bar_updates_;
+    ++barUpdates_;
     if (!platform_.HasTaskbarInterface()) return;  // 1
     {
         const std::unique_ptr<TaskbarList> list = platform_.Open();  // 2
         if (list) {
             bool push = true;
-            if (task_bar_button_ != previous_task_bar_button_) {  // 3
-                if (task_bar_button_) {
+            if (taskBarButton_ != previousTaskBarButton_) {  // 3
+                if (taskBarButton_) {
                     list->AddTab();
                 } else {
                     list->DeleteTab();
@@ -92,14 +92,14 @@ void TTaskBar::UpdateBar() {
                 }
             }
             if (push) {
-                list->SetThumbnailTooltip(thumbnail_tooltip_);  // 4
-                if (clip_enabled_) list->SetThumbnailClip(clip_);  // 5
-                list->SetProgressState(ProgressStateFlag(progress_state_));  // 6
-                if (progress_state_ != TProgressState::TBPF_NOPROGRESS &&
-                    progress_state_ != TProgressState::TBPF_INDETERMINATE)
-                    list->SetProgressValue(progress_value_, progress_max_);
-                if (images_) list->SetOverlayIcon(*images_, overlay_icon_, overlay_description_);  // 7
-                if (task_bar_button_ != previous_task_bar_button_) list->ActivateTab();  // 8
+                list->SetThumbnailTooltip(thumbnailTooltip_);  // 4
+                if (clipEnabled_) list->SetThumbnailClip(clip_);  // 5
+                list->SetProgressState(ProgressStateFlag(progressState_));  // 6
+                if (progressState_ != TProgressState::TBPF_NOPROGRESS &&
+                    progressState_ != TProgressState::TBPF_INDETERMINATE)
+                    list->SetProgressValue(progressValue_, progressMax_);
+                if (images_) list->SetOverlayIcon(*images_, overlayIcon_, overlayDescription_);  // 7
+                if (taskBarButton_ != previousTaskBarButton_) list->ActivateTab();  // 8
                 std::array<ThumbButtonRecord, 7> records;  // 9
                 for (std::size_t i = 0; i < records.size(); ++i) records[i] = buttons_[i]->Record();
                 if (images_) list->ThumbBarSetImageList(*images_);  // 10
@@ -108,7 +108,7 @@ void TTaskBar::UpdateBar() {
             }
         }
     }  // 12: released, COM uninitialised
-    previous_task_bar_button_ = task_bar_button_;
+    previousTaskBarButton_ = taskBarButton_;
 }
 
 bool TTaskBar::HandleMessage(unsigned message, std::uintptr_t wparam) {

@@ -84,7 +84,7 @@ public:
     bool Enabled() const { return enabled_; }
     void SetEnabled(bool value);
     int Id() const { return id_; }
-    int IconId() const { return icon_id_; }
+    int IconId() const { return iconId_; }
     void SetIconId(int value);
     bool Dismiss() const { return dismiss_; }
     void SetDismiss(bool value);
@@ -101,7 +101,7 @@ private:
     int id_;
     std::u16string caption_;
     bool visible_ = false, enabled_ = true, dismiss_ = false, background_ = true, interactive_ = true;
-    int icon_id_;
+    int iconId_;
 };
 
 class TTaskBar {
@@ -114,7 +114,7 @@ public:
     void SetOIconID(int value);
     void SetOIconDescription(std::u16string value);
     void SetTaskBarButton(bool value);
-    bool TaskBarButton() const { return task_bar_button_; }
+    bool TaskBarButton() const { return taskBarButton_; }
     void SetProgressValue(int value);
     void SetProgressMax(int value);
     void SetProgressState(TProgressState value);
@@ -130,7 +130,7 @@ public:
     // Pushes every setting to the taskbar.
     void UpdateBar();
     // How many times UpdateBar has run, for the window and for tests.
-    int BarUpdates() const { return bar_updates_; }
+    int BarUpdates() const { return barUpdates_; }
     // The application's message hook, for the messages taken from the thread's queue only (a
     // message sent to a window never passes here): a queued WM_ACTIVATE updates the bar; a
     // thumbnail button's click (WM_COMMAND with THBN_CLICKED in the high word) calls its OnClick
@@ -140,18 +140,18 @@ public:
 private:
     TaskbarPlatform& platform_;
     TaskbarImageList* images_ = nullptr;
-    int overlay_icon_ = -1;
-    std::u16string overlay_description_;
-    bool task_bar_button_ = true;
-    bool previous_task_bar_button_ = false;
-    int progress_value_ = 0;
-    int progress_max_ = 100;
-    TProgressState progress_state_ = TProgressState::TBPF_NOPROGRESS;
-    std::u16string thumbnail_tooltip_;
+    int overlayIcon_ = -1;
+    std::u16string overlayDescription_;
+    bool taskBarButton_ = true;
+    bool previousTaskBarButton_ = false;
+    int progressValue_ = 0;
+    int progressMax_ = 100;
+    TProgressState progressState_ = TProgressState::TBPF_NOPROGRESS;
+    std::u16string thumbnailTooltip_;
     TaskbarRect clip_;
-    bool clip_enabled_ = false;
+    bool clipEnabled_ = false;
     std::array<std::unique_ptr<TTaskButton>, 7> buttons_;
-    int bar_updates_ = 0;
+    int barUpdates_ = 0;
 };
 
 }  // namespace vq

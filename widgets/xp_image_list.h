@@ -65,8 +65,8 @@ private:
     int FHeight;
     int FCount = 0;
     std::uint32_t FImagesBitmapMaskColor = clFuchsia;
-    PixelSurface FImagesBitmap;
-    PixelSurface FGray;
+    PixelSurface FImagesBitmap;  // every image side by side, FWidth apart
+    PixelSurface FGray;          // the same strip in grey, for disabled drawing
 };
 
 // The grey value of one pixel: 0.30 red + 0.59 green + 0.11 blue, rounded to nearest with an
