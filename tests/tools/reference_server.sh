@@ -36,3 +36,27 @@ vq_stop_reference_server() {
   reference_server_pid=
   return 0
 }
+
+# The reference server for the tray program's end-to-end tests under Wine: an accounts file of
+# its own that names the current Wine prefix's user (status OK, a limited tariff), its base URL
+# exported in VQ_ACCESS_SERVER for the Windows suite. vq_stop_wine_user_server copies the server's
+# log to the file given.
+vq_start_wine_user_server() {
+  wine_user_server_dir=$(mktemp -d)
+  local user accounts="$wine_user_server_dir/wine-user.ini"
+  user=$(vq_wine_user)
+  printf '[%s]\nblocked = 0\nunlim = 0\ndname = "%s"\ntarif = "%s"\nbalans = 612.35\n' \
+    "$user" "Тестовый Пользователь" "Стандарт 800" >"$accounts"
+  printf 'day_balans = 26.90\nmonth_fullpayment = 800\ntraf_currency = "руб."\nis_static = 0\n' \
+    >>"$accounts"
+  vq_start_reference_server "$wine_user_server_dir" "$accounts" || return 1
+  export VQ_ACCESS_SERVER=$reference_server_url
+}
+
+vq_stop_wine_user_server() {
+  vq_stop_reference_server
+  [[ -n "${1:-}" ]] && cp "$reference_server_log" "$1" 2>/dev/null
+  rm -rf "$wine_user_server_dir"
+  unset VQ_ACCESS_SERVER
+  return 0
+}
