@@ -2,13 +2,11 @@
 
 #include <string>
 
-#include "auth/credentials_archive.h"
 #include "auth/exchange_error.h"
+#include "auth/exchange_steps.h"
 #include "auth/wire_strings.h"
-#include "formats/byte_stream.h"
 #include "formats/utf8.h"
 #include "formats/value_list.h"
-#include "formats/zip_file.h"
 
 namespace vq {
 
@@ -21,10 +19,6 @@ std::u16string_view Trim(std::u16string_view text) {
     return text;
 }
 
-bool FirstLineIs(const LineList& lines, std::u16string_view keyword) {
-    return !lines.Empty() && lines[0] == keyword;
-}
-
 // A failure of the pass with a text of the worker's own.
 [[noreturn]] void Fail(std::u16string_view text) { throw ExchangeError(Utf16ToUtf8(text)); }
 
@@ -32,8 +26,7 @@ bool FirstLineIs(const LineList& lines, std::u16string_view keyword) {
 
 // Everything the worker creates when it starts and frees when it ends, in that order.
 struct AuthWorker::Resources {
-    MemoryStream archive_buffer;
-    TZipFile archive;
+    CredentialsArchive archive;
     TValueList values;
     LineList lines;
     std::string answer;
@@ -48,7 +41,6 @@ void AuthWorker::Execute(const std::function<bool()>& terminated) {
     Log(kLogWorkerStarted);
     try {
         auto r = std::make_unique<Resources>();
-        r->archive.AddFile(std::string(wire::kEntryName), 0);
         r->channel = services_.open_channel();
         while (!terminated()) {
             try {
@@ -82,35 +74,30 @@ void AuthWorker::RunPass(Resources& r) {
     const std::u16string base_url(Trim(r.lines[0]));
 
     // 4: a GET while there is nothing to send, a POST of the credentials otherwise.
-    if (r.values.GetCount() == 0) {
-        r.channel->Get(base_url, r.answer, r.lines);
-    } else {
-        BuildCredentialsArchive(r.values, r.archive, r.archive_buffer);
-        r.channel->Post(base_url, r.archive_buffer.Bytes(), r.answer, r.lines);
-        if (!r.lines.Empty() && Trim(r.lines[0]) == wire::kServerNeedAuthData)
-            Pause(r, kPauseNeedDataAfterPost);
-    }
+    const bool posted =
+        ExchangeWithServer(*r.channel, base_url, r.values, r.archive, r.answer, r.lines);
+    if (posted && !r.lines.Empty() && Trim(r.lines[0]) == wire::kServerNeedAuthData)
+        Pause(r, kPauseNeedDataAfterPost);
 
     // 5: the exchange is complete; what was sent is not kept.
-    r.archive.SetUncompressed(0, {});
+    r.archive.Forget();
     r.values.Clear();
 
-    if (FirstLineIs(r.lines, wire::kServerAuthFailed)) {  // 6
+    if (AnswerKeywordIs(r.lines, wire::kServerAuthFailed)) {  // 6
         owner.Send(WM_AUTH_FAILED, module, nullptr);
         Pause(r, kPauseAuthFailed);
         return;
     }
-    if (FirstLineIs(r.lines, wire::kServerNeedAuthData)) {  // 7: the next pass is a POST
+    if (AnswerKeywordIs(r.lines, wire::kServerNeedAuthData)) {  // 7: the next pass is a POST
         owner.Send(WM_AUTH_NEED_DATA, module, &r.values);
         return;
     }
-    if (r.lines.Empty()) Fail(kEmptyAnswer);  // 8
-    if (!FirstLineIs(r.lines, wire::kServerStatusOk))  // 9
+    RequireAnswerLines(r.lines);  // 8
+    if (!AnswerKeywordIs(r.lines, wire::kServerStatusOk))  // 9
         Fail(ErrorText(r.lines, r.channel->CodePage()));
 
     // 10: the account fields go to the window.
-    r.lines.Delete(0);
-    r.values.SetURLEncodedINI(AccountText(r.lines), TextCoding::Utf8);
+    ReadAccountFields(r.lines, r.values);
     owner.Send(WM_AUTH_STATUS, module, &r.values);
     r.values.Clear();
     r.failure_counter = 0;

@@ -10,6 +10,7 @@
 
 #include "auth/auth_messages.h"
 #include "auth/connection_log.h"
+#include "auth/exchange_steps.h"
 #include "auth/server_channel.h"
 #include "auth/worker_time.h"
 
@@ -24,9 +25,6 @@ struct AuthWorkerServices {
     // The program's module handle, carried in wParam of every message but WM_AUTH_ERROR.
     std::uintptr_t module_handle = 0;
 };
-
-// The failure of an exchange whose answer has no body.
-inline constexpr std::u16string_view kEmptyAnswer = u"Сервер вернул пустой ответ";
 
 // The pauses: base + a random 0..spread-1 milliseconds.
 struct WorkerPause {

@@ -7,19 +7,13 @@
 #include <vector>
 
 #include "auth/cookie_date.h"
+#include "auth/cookie_rules.h"
 
 namespace vq {
 namespace {
 
 namespace chr = std::chrono;
 using Seconds = chr::sys_seconds;
-
-// Session cookies expire at the latest representable time; Max-Age values beyond it are cut
-// down to it. 9999-12-31 23:59:59 is as far as a cookie date can name.
-constexpr Seconds kLatest = chr::sys_days{chr::year{9999} / chr::December / 31} + chr::hours{23} +
-                            chr::minutes{59} + chr::seconds{59};
-// Max-Age of zero or less: the earliest representable time, always in the past.
-constexpr Seconds kEarliest = Seconds::min();
 
 bool IsWsp(char c) { return c == ' ' || c == '\t'; }
 
@@ -53,20 +47,6 @@ bool HasControlCharacter(std::string_view text) {
 }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// Hosts given as an address (dotted digits, or IPv6 with colons) match only themselves.
-bool IsIpAddress(std::string_view host) {
-    if (host.find(':') != std::string_view::npos) return true;
-    return !host.empty() &&
-           std::all_of(host.begin(), host.end(), [](char c) { return IsDigit(c) || c == '.'; });
-}
-
-// RFC 6265 section 5.1.3.
-bool DomainMatches(std::string_view host, std::string_view domain) {
-    if (host == domain) return true;
-    if (domain.empty() || IsIpAddress(host) || host.size() <= domain.size()) return false;
-    return host.ends_with(domain) && host[host.size() - domain.size() - 1] == '.';
-}
 
 // RFC 6265 section 5.1.4.
 bool PathMatches(std::string_view request_path, std::string_view cookie_path) {
@@ -164,7 +144,7 @@ std::optional<SetCookie> ParseSetCookie(std::string_view text, std::string_view 
 
 }  // namespace
 
-CookieStore::CookieStore(Clock clock) : clock_(std::move(clock)), next_expiry_(kLatest) {}
+CookieStore::CookieStore(Clock clock) : clock_(std::move(clock)), next_expiry_(kCookieLatest) {}
 
 CookieStore::Seconds CookieStore::Now() const { return chr::floor<chr::seconds>(clock_()); }
 
@@ -176,39 +156,12 @@ void CookieStore::Store(std::string_view set_cookie_value, const CookieOrigin& o
     const Seconds now = Now();
     EvictExpired(now);
 
-    // Max-Age wins over Expires; neither makes a session cookie.
-    Seconds expiry = kLatest;
-    if (parsed->max_age) {
-        const std::int64_t delta = *parsed->max_age;
-        if (delta <= 0) {
-            expiry = kEarliest;
-        } else if (now >= kLatest || delta >= (kLatest - now).count()) {
-            expiry = kLatest;
-        } else {
-            expiry = now + chr::seconds{delta};
-        }
-    } else if (parsed->expires) {
-        expiry = *parsed->expires;
-    }
-
-    // Domain: without a public suffix list, a dot-less domain stands for a suffix such as "com"
-    // or "local" and is refused unless it is the host itself, which gives a host-only cookie.
-    const std::string host = LowerAscii(origin.host);
-    std::string domain = host;
-    bool host_only = true;
-    if (parsed->domain && !parsed->domain->empty()) {
-        const std::string& attribute = *parsed->domain;
-        const bool suffix_like = attribute.find('.') == std::string::npos;
-        if (suffix_like && attribute != host) return;
-        if (!suffix_like) {
-            if (!DomainMatches(host, attribute)) return;
-            domain = attribute;
-            host_only = false;
-        }
-    }
+    const Seconds expiry = CookieExpiry(parsed->max_age, parsed->expires, now);
+    auto domain = CookieDomainFor(LowerAscii(origin.host), parsed->domain);
+    if (!domain) return;
 
     std::string path = parsed->path ? std::move(*parsed->path) : DefaultPath(request_path);
-    Key key{std::move(domain), std::move(path), std::string(parsed->name)};
+    Key key{std::move(domain->domain), std::move(path), std::string(parsed->name)};
 
     // A replaced cookie keeps its creation time; an already expired one only deletes.
     const std::uint64_t tick = ++ticks_;
@@ -224,7 +177,7 @@ void CookieStore::Store(std::string_view set_cookie_value, const CookieOrigin& o
     cookie.expiry = expiry;
     cookie.creation = creation;
     cookie.last_access = tick;
-    cookie.host_only = host_only;
+    cookie.host_only = domain->host_only;
     cookie.secure_only = parsed->secure;
     cookie.http_only = parsed->http_only;
     next_expiry_ = std::min(next_expiry_, expiry);
@@ -278,12 +231,12 @@ std::size_t CookieStore::size() const {
 
 void CookieStore::Clear() {
     cookies_.clear();
-    next_expiry_ = kLatest;
+    next_expiry_ = kCookieLatest;
 }
 
 void CookieStore::EvictExpired(Seconds now) {
     if (now < next_expiry_) return;
-    next_expiry_ = kLatest;
+    next_expiry_ = kCookieLatest;
     for (auto it = cookies_.begin(); it != cookies_.end();) {
         if (it->second.expiry <= now) {
             it = cookies_.erase(it);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <concepts>
+#include <type_traits>
 #include <utility>
 
 #include "formats/crc32.h"
@@ -28,76 +30,109 @@ constexpr char kZlibHeader[] = {'\x78', '\x9C'};
 constexpr std::size_t kZlibHeaderSize = 2;
 constexpr std::size_t kZlibTrailerSize = 4;  // Adler-32
 
-// Little-endian field writer into a record buffer.
+// A little-endian unsigned field from its bytes, least significant first.
+template <std::unsigned_integral Field>
+Field FromLittleEndian(const unsigned char* bytes) {
+    Field value = 0;
+    for (std::size_t i = 0; i < sizeof(Field); ++i)
+        value = static_cast<Field>(value | static_cast<Field>(bytes[i]) << (8 * i));
+    return value;
+}
+
+// The fixed fields of the records in their order on disk, named once for the writer and the
+// reader so that the two cannot disagree about the layout. fields is called with the record's
+// members (const for the writer, to be filled for the reader), and what it returns is returned.
+template <class Header, class Fields>
+decltype(auto) CommonFileHeaderFields(Header& h, Fields&& fields) {
+    return fields(h.VersionNeededToExtract, h.GeneralPurposeBitFlag, h.CompressionMethod,
+                  h.LastModFileTimeDate, h.Crc32, h.CompressedSize, h.UncompressedSize,
+                  h.FilenameLength, h.ExtraFieldLength);
+}
+// What a central record holds between its common header and its name.
+template <class Central, class Fields>
+decltype(auto) CentralFieldsAfterCommonHeader(Central& c, Fields&& fields) {
+    return fields(c.FileCommentLength, c.DiskNumberStart, c.InternalFileAttributes,
+                  c.ExternalFileAttributes, c.RelativeOffsetOfLocalHeader);
+}
+template <class End, class Fields>
+decltype(auto) EndOfCentralDirFields(End& e, Fields&& fields) {
+    return fields(e.NumberOfThisDisk, e.NumberOfTheDiskWithTheStart,
+                  e.TotalNumberOfEntriesOnThisDisk, e.TotalNumberOfEntries,
+                  e.SizeOfTheCentralDirectory, e.OffsetOfStartOfCentralDirectory,
+                  e.ZipfileCommentLength);
+}
+
+// Called with fields, gives the bytes they take on disk as a type: the lists are held to the
+// records' fixed sizes at compile time.
+struct FieldBytes {
+    template <std::unsigned_integral... Field>
+    constexpr auto operator()(const Field&...) const {
+        return std::integral_constant<std::size_t, (sizeof(Field) + ...)>{};
+    }
+};
+static_assert(decltype(CommonFileHeaderFields(std::declval<TCommonFileHeader&>(),
+                                              FieldBytes{}))::value == kCommonFileHeaderSize);
+static_assert(4 + 2 + kCommonFileHeaderSize +
+                  decltype(CentralFieldsAfterCommonHeader(std::declval<TFileHeader&>(),
+                                                          FieldBytes{}))::value ==
+              kCentralFixedSize);
+static_assert(4 + decltype(EndOfCentralDirFields(std::declval<TEndOfCentralDir&>(),
+                                                 FieldBytes{}))::value ==
+              kEndOfCentralDirSize);
+
+// Little-endian field writer into a record buffer; called with fields, it writes each in turn.
 class RecordWriter {
 public:
-    void U16(std::uint16_t value) {
-        bytes_.push_back(static_cast<char>(value & 0xFF));
-        bytes_.push_back(static_cast<char>(value >> 8));
-    }
-    void U32(std::uint32_t value) {
-        U16(static_cast<std::uint16_t>(value & 0xFFFF));
-        U16(static_cast<std::uint16_t>(value >> 16));
+    template <std::unsigned_integral... Field>
+    void operator()(Field... fields) {
+        (Put(fields), ...);
     }
     // At most count bytes of text: a record never declares more than it holds, and never reads
     // past a string that holds less.
     void Bytes(const std::string& text, std::size_t count) {
         bytes_.append(text, 0, std::min(count, text.size()));
     }
-    void Common(const TCommonFileHeader& h) {
-        U16(h.VersionNeededToExtract);
-        U16(h.GeneralPurposeBitFlag);
-        U16(h.CompressionMethod);
-        U32(h.LastModFileTimeDate);
-        U32(h.Crc32);
-        U32(h.CompressedSize);
-        U32(h.UncompressedSize);
-        U16(h.FilenameLength);
-        U16(h.ExtraFieldLength);
-    }
     void WriteTo(ByteStream& stream) const { stream.WriteBuffer(bytes_.data(), bytes_.size()); }
 
 private:
+    template <std::unsigned_integral Field>
+    void Put(Field value) {
+        for (std::size_t i = 0; i < sizeof(Field); ++i)
+            bytes_.push_back(static_cast<char>(value >> (8 * i) & 0xFF));
+    }
+
     std::string bytes_;
 };
 
-// Sequential reader of one archive. Every read first checks that the stream still holds the
-// bytes, so a truncated or forged archive raises before anything is allocated for it.
+// Sequential little-endian reader of one archive. Every read first checks that the stream still
+// holds the bytes, so a truncated or forged archive raises before anything is allocated for it.
 class RecordReader {
 public:
     explicit RecordReader(ByteStream& stream) : stream_(stream) {}
 
+    // Called with fields, reads each in turn; what names them in the truncation error.
+    auto Fields(const char* what) {
+        return [this, what]<std::unsigned_integral... Field>(Field&... fields) {
+            (Get(fields, what), ...);
+        };
+    }
     // The next signature, or 0 when fewer than 4 bytes are left: the central directory and the
     // end record are optional.
     std::uint32_t NextSignature() {
         if (stream_.Remaining() < 4) return 0;
-        return U32("a signature");
+        std::uint32_t signature = 0;
+        Fields("a signature")(signature);
+        return signature;
     }
 
-    std::uint16_t U16(const char* what) {
-        unsigned char b[2];
-        Fixed(b, sizeof b, what);
-        return static_cast<std::uint16_t>(b[0] | b[1] << 8);
-    }
-    std::uint32_t U32(const char* what) {
-        unsigned char b[4];
-        Fixed(b, sizeof b, what);
-        return static_cast<std::uint32_t>(b[0]) | static_cast<std::uint32_t>(b[1]) << 8 |
-               static_cast<std::uint32_t>(b[2]) << 16 | static_cast<std::uint32_t>(b[3]) << 24;
-    }
-    TCommonFileHeader Common() {
-        Require(kCommonFileHeaderSize, "a file header");
-        TCommonFileHeader h;
-        h.VersionNeededToExtract = U16("a file header");
-        h.GeneralPurposeBitFlag = U16("a file header");
-        h.CompressionMethod = U16("a file header");
-        h.LastModFileTimeDate = U32("a file header");
-        h.Crc32 = U32("a file header");
-        h.CompressedSize = U32("a file header");
-        h.UncompressedSize = U32("a file header");
-        h.FilenameLength = U16("a file header");
-        h.ExtraFieldLength = U16("a file header");
-        return h;
+    // Checks at once that the stream holds count bytes, for a record read field by field.
+    void Require(std::uint64_t count, const char* what) {
+        const auto remaining = stream_.Remaining();
+        if (count > remaining)
+            throw EZipFileTruncatedError("ZIP archive is truncated: " + std::string(what) +
+                                         " at offset " + std::to_string(stream_.Position()) +
+                                         " needs " + std::to_string(count) + " bytes, " +
+                                         std::to_string(remaining) + " remain.");
     }
     std::string Bytes(std::uint64_t count, const char* what) {
         Require(count, what);
@@ -107,21 +142,101 @@ public:
     }
 
 private:
-    void Fixed(unsigned char* buffer, std::size_t count, const char* what) {
-        Require(count, what);
-        stream_.ReadBuffer(buffer, count);
-    }
-    void Require(std::uint64_t count, const char* what) {
-        const auto remaining = stream_.Remaining();
-        if (count > remaining)
-            throw EZipFileTruncatedError("ZIP archive is truncated: " + std::string(what) +
-                                         " at offset " + std::to_string(stream_.Position()) +
-                                         " needs " + std::to_string(count) + " bytes, " +
-                                         std::to_string(remaining) + " remain.");
+    template <std::unsigned_integral Field>
+    void Get(Field& field, const char* what) {
+        unsigned char bytes[sizeof(Field)];
+        Require(sizeof bytes, what);
+        stream_.ReadBuffer(bytes, sizeof bytes);
+        field = FromLittleEndian<Field>(bytes);
     }
 
     ByteStream& stream_;
 };
+
+// The records, written and read in the same order of fields. A reader starts after the
+// signature that told which record follows.
+
+void WriteLocalFile(const TLocalFile& local, ByteStream& stream) {
+    const TCommonFileHeader& h = local.CommonFileHeader;
+    RecordWriter record;
+    record(local.LocalFileHeaderSignature);
+    CommonFileHeaderFields(h, record);
+    record.Bytes(local.filename, h.FilenameLength);
+    record.Bytes(local.extrafield, h.ExtraFieldLength);
+    record.Bytes(local.CompressedData, h.CompressedSize);
+    record.WriteTo(stream);
+}
+
+TCommonFileHeader ReadCommonFileHeader(RecordReader& reader) {
+    reader.Require(kCommonFileHeaderSize, "a file header");
+    TCommonFileHeader h;
+    CommonFileHeaderFields(h, reader.Fields("a file header"));
+    return h;
+}
+
+TLocalFile ReadLocalFile(RecordReader& reader) {
+    TLocalFile local;
+    local.LocalFileHeaderSignature = kLocalFileHeaderSignature;
+    local.CommonFileHeader = ReadCommonFileHeader(reader);
+    const TCommonFileHeader& h = local.CommonFileHeader;
+    local.filename = reader.Bytes(h.FilenameLength, "a file name");
+    local.extrafield = reader.Bytes(h.ExtraFieldLength, "an extra field");
+    local.CompressedData = reader.Bytes(h.CompressedSize, "compressed data");
+    return local;
+}
+
+void WriteFileHeader(const TFileHeader& central, ByteStream& stream) {
+    RecordWriter record;
+    record(central.CentralFileHeaderSignature, central.VersionMadeBy);
+    CommonFileHeaderFields(central.CommonFileHeader, record);
+    CentralFieldsAfterCommonHeader(central, record);
+    record.Bytes(central.filename, central.filename.size());
+    record.Bytes(central.extrafield, central.extrafield.size());
+    record.Bytes(central.fileComment, central.fileComment.size());
+    record.WriteTo(stream);
+}
+
+TFileHeader ReadFileHeader(RecordReader& reader) {
+    TFileHeader central;
+    central.CentralFileHeaderSignature = kCentralFileHeaderSignature;
+    reader.Fields("a central header")(central.VersionMadeBy);
+    central.CommonFileHeader = ReadCommonFileHeader(reader);
+    CentralFieldsAfterCommonHeader(central, reader.Fields("a central header"));
+    const TCommonFileHeader& h = central.CommonFileHeader;
+    central.filename = reader.Bytes(h.FilenameLength, "a file name");
+    central.extrafield = reader.Bytes(h.ExtraFieldLength, "an extra field");
+    central.fileComment = reader.Bytes(central.FileCommentLength, "a file comment");
+    return central;
+}
+
+// The archive comment follows the end record and is kept beside it.
+void WriteEndOfCentralDir(const TEndOfCentralDir& end, const std::string& comment,
+                          ByteStream& stream) {
+    RecordWriter record;
+    record(end.EndOfCentralDirSignature);
+    EndOfCentralDirFields(end, record);
+    record.Bytes(comment, end.ZipfileCommentLength);
+    record.WriteTo(stream);
+}
+
+TEndOfCentralDir ReadEndOfCentralDir(RecordReader& reader, std::string& comment) {
+    TEndOfCentralDir end;
+    end.EndOfCentralDirSignature = kEndOfCentralDirSignature;
+    EndOfCentralDirFields(end, reader.Fields("the end record"));
+    comment = reader.Bytes(end.ZipfileCommentLength, "the archive comment");
+    return end;
+}
+
+// Skips forward four bytes at a time to the first local record, and tells whether there is one.
+bool SkipToFirstLocalRecord(ByteStream& stream) {
+    for (;;) {
+        std::array<unsigned char, 4> bytes{};
+        stream.Read(bytes.data(), bytes.size());
+        if (stream.Position() >= stream.Size()) return false;
+        if (FromLittleEndian<std::uint32_t>(bytes.data()) == kLocalFileHeaderSignature)
+            return true;
+    }
+}
 
 TCommonFileHeader NewCommonFileHeader(std::uint32_t time_stamp) {
     TCommonFileHeader h;
@@ -216,37 +331,15 @@ std::string TZipFile::GetUncompressed(int i) const {
 
 void TZipFile::SaveToStream(ByteStream& ZipFileStream) {
     for (std::size_t i = 0; i < Files.size(); ++i) {
-        const TLocalFile& local = Files[i];
-        const TCommonFileHeader& h = local.CommonFileHeader;
         CentralDirectory[i].RelativeOffsetOfLocalHeader =
             static_cast<std::uint32_t>(ZipFileStream.Position());
-        RecordWriter record;
-        record.U32(local.LocalFileHeaderSignature);
-        record.Common(h);
-        record.Bytes(local.filename, h.FilenameLength);
-        record.Bytes(local.extrafield, h.ExtraFieldLength);
-        record.Bytes(local.CompressedData, h.CompressedSize);
-        record.WriteTo(ZipFileStream);
+        WriteLocalFile(Files[i], ZipFileStream);
     }
 
     const std::uint64_t central_start = ZipFileStream.Position();
     EndOfCentralDirectory.OffsetOfStartOfCentralDirectory =
         static_cast<std::uint32_t>(central_start);
-    for (const TFileHeader& central : CentralDirectory) {
-        RecordWriter record;
-        record.U32(central.CentralFileHeaderSignature);
-        record.U16(central.VersionMadeBy);
-        record.Common(central.CommonFileHeader);
-        record.U16(central.FileCommentLength);
-        record.U16(central.DiskNumberStart);
-        record.U16(central.InternalFileAttributes);
-        record.U32(central.ExternalFileAttributes);
-        record.U32(central.RelativeOffsetOfLocalHeader);
-        record.Bytes(central.filename, central.filename.size());
-        record.Bytes(central.extrafield, central.extrafield.size());
-        record.Bytes(central.fileComment, central.fileComment.size());
-        record.WriteTo(ZipFileStream);
-    }
+    for (const TFileHeader& central : CentralDirectory) WriteFileHeader(central, ZipFileStream);
 
     TEndOfCentralDir& end = EndOfCentralDirectory;
     end.EndOfCentralDirSignature = kEndOfCentralDirSignature;
@@ -257,17 +350,7 @@ void TZipFile::SaveToStream(ByteStream& ZipFileStream) {
     end.SizeOfTheCentralDirectory =
         static_cast<std::uint32_t>(ZipFileStream.Position() - central_start);
     end.ZipfileCommentLength = static_cast<std::uint16_t>(ZipFileComment.size());
-    RecordWriter record;
-    record.U32(end.EndOfCentralDirSignature);
-    record.U16(end.NumberOfThisDisk);
-    record.U16(end.NumberOfTheDiskWithTheStart);
-    record.U16(end.TotalNumberOfEntriesOnThisDisk);
-    record.U16(end.TotalNumberOfEntries);
-    record.U32(end.SizeOfTheCentralDirectory);
-    record.U32(end.OffsetOfStartOfCentralDirectory);
-    record.U16(end.ZipfileCommentLength);
-    record.Bytes(ZipFileComment, end.ZipfileCommentLength);
-    record.WriteTo(ZipFileStream);
+    WriteEndOfCentralDir(end, ZipFileComment, ZipFileStream);
 }
 
 void TZipFile::SaveToFile(const std::filesystem::path& filename) {
@@ -276,70 +359,31 @@ void TZipFile::SaveToFile(const std::filesystem::path& filename) {
 }
 
 void TZipFile::LoadFromStream(ByteStream& ZipFileStream) {
-    // Skip forward four bytes at a time to the first local record; a stream without one leaves
-    // the archive as it is.
-    std::uint32_t signature = 0;
-    for (;;) {
-        std::array<unsigned char, 4> b{};
-        ZipFileStream.Read(b.data(), b.size());
-        if (ZipFileStream.Position() >= ZipFileStream.Size()) return;
-        signature = static_cast<std::uint32_t>(b[0]) | static_cast<std::uint32_t>(b[1]) << 8 |
-                    static_cast<std::uint32_t>(b[2]) << 16 |
-                    static_cast<std::uint32_t>(b[3]) << 24;
-        if (signature == kLocalFileHeaderSignature) break;
-    }
+    // A stream without a local record leaves the archive as it is.
+    if (!SkipToFirstLocalRecord(ZipFileStream)) return;
 
     // Read into copies and commit at the end, so that a truncated archive changes nothing.
-    std::vector<TLocalFile> files = Files;
+    std::vector<TLocalFile> files;
     std::vector<TFileHeader> central_directory = CentralDirectory;
     TEndOfCentralDir end = EndOfCentralDirectory;
     std::string comment = ZipFileComment;
     RecordReader reader(ZipFileStream);
 
-    std::size_t count = 0;
+    std::uint32_t signature = kLocalFileHeaderSignature;
     while (signature == kLocalFileHeaderSignature) {
-        files.resize(count + 1);
-        central_directory.resize(count + 1);
-        TLocalFile& local = files[count];
-        local.LocalFileHeaderSignature = signature;
-        local.CommonFileHeader = reader.Common();
-        const TCommonFileHeader& h = local.CommonFileHeader;
-        local.filename = reader.Bytes(h.FilenameLength, "a file name");
-        local.extrafield = reader.Bytes(h.ExtraFieldLength, "an extra field");
-        local.CompressedData = reader.Bytes(h.CompressedSize, "compressed data");
-        ++count;
+        files.push_back(ReadLocalFile(reader));
         signature = reader.NextSignature();
     }
 
-    // One central record per local record; any further ones are left unread.
-    for (std::size_t i = 0; i < count && signature == kCentralFileHeaderSignature; ++i) {
-        TFileHeader& central = central_directory[i];
-        central.CentralFileHeaderSignature = signature;
-        central.VersionMadeBy = reader.U16("a central header");
-        central.CommonFileHeader = reader.Common();
-        central.FileCommentLength = reader.U16("a central header");
-        central.DiskNumberStart = reader.U16("a central header");
-        central.InternalFileAttributes = reader.U16("a central header");
-        central.ExternalFileAttributes = reader.U32("a central header");
-        central.RelativeOffsetOfLocalHeader = reader.U32("a central header");
-        const TCommonFileHeader& h = central.CommonFileHeader;
-        central.filename = reader.Bytes(h.FilenameLength, "a file name");
-        central.extrafield = reader.Bytes(h.ExtraFieldLength, "an extra field");
-        central.fileComment = reader.Bytes(central.FileCommentLength, "a file comment");
+    // One central record per local record; any further ones are left unread, and an entry whose
+    // central record is missing keeps the one it had.
+    central_directory.resize(files.size());
+    for (std::size_t i = 0; i < files.size() && signature == kCentralFileHeaderSignature; ++i) {
+        central_directory[i] = ReadFileHeader(reader);
         signature = reader.NextSignature();
     }
 
-    if (signature == kEndOfCentralDirSignature) {
-        end.EndOfCentralDirSignature = signature;
-        end.NumberOfThisDisk = reader.U16("the end record");
-        end.NumberOfTheDiskWithTheStart = reader.U16("the end record");
-        end.TotalNumberOfEntriesOnThisDisk = reader.U16("the end record");
-        end.TotalNumberOfEntries = reader.U16("the end record");
-        end.SizeOfTheCentralDirectory = reader.U32("the end record");
-        end.OffsetOfStartOfCentralDirectory = reader.U32("the end record");
-        end.ZipfileCommentLength = reader.U16("the end record");
-        comment = reader.Bytes(end.ZipfileCommentLength, "the archive comment");
-    }
+    if (signature == kEndOfCentralDirSignature) end = ReadEndOfCentralDir(reader, comment);
 
     Files = std::move(files);
     CentralDirectory = std::move(central_directory);

@@ -14,6 +14,7 @@
 #include "auth/server_exchange.h"
 #include "formats/utf8.h"
 #include "formats/value_list.h"
+#include "identity/user_identity.h"
 #include "tools/vq-probe/real_identity.h"
 
 namespace vq::probe {
@@ -96,9 +97,9 @@ private:
         if (!options_.HasIdentity() && FillRealIdentity(values)) return;
         std::u16string groups;
         for (const auto& group : options_.groups) groups += group + u"\r\n";
-        values.SetItem(u"username", options_.user.value_or(u""));
-        values.SetItem(u"groups", groups);
-        values.SetItem(u"dname", options_.display.value_or(u""));
+        values.SetItem(kUserNameEntry, options_.user.value_or(u""));
+        values.SetItem(kGroupsEntry, groups);
+        values.SetItem(kDisplayNameEntry, options_.display.value_or(u""));
     }
 
     const Options& options_;

@@ -2,17 +2,13 @@
 
 #include <stdexcept>
 
-#include "auth/auth_worker.h"
-#include "auth/credentials_archive.h"
-#include "auth/exchange_error.h"
+#include "auth/exchange_steps.h"
 #include "auth/http_client.h"
-#include "formats/line_list.h"
 #include "auth/server_exchange.h"
 #include "auth/wire_strings.h"
-#include "formats/byte_stream.h"
+#include "formats/line_list.h"
 #include "formats/utf8.h"
 #include "formats/value_list.h"
-#include "formats/zip_file.h"
 #include "tools/vq-probe/loop_mode.h"
 
 namespace vq::probe {
@@ -31,11 +27,6 @@ long ParseCount(const std::u16string& option, const std::u16string& text) {
     }
     if (value < 1) throw std::invalid_argument(mistake);
     return value;
-}
-
-// Keywords match the answer's first line exactly, letter case and blanks included.
-bool IsKeyword(const LineList& lines, std::u16string_view keyword) {
-    return !lines.Empty() && lines[0] == keyword;
 }
 
 // Each CR LF-ended line of text after the prefix, up to the first empty line.
@@ -176,31 +167,23 @@ int Run(const std::vector<std::u16string>& arguments, std::ostream& out, std::os
     ServerExchange exchange(settings);
     const AnsiCodePage& code_page = exchange.CodePage();
 
+    // The credentials stay the same from one exchange to the next, where the worker clears them.
     TValueList credentials;
     for (const auto& [name, value] : options.values) credentials.Add(name, value);
-    TZipFile archive;
-    archive.AddFile(std::string(wire::kEntryName), 0);
-    MemoryStream archive_buffer;
+    if (options.trace) entry_text = credentials.GetURLEncodedINI();
+    CredentialsArchive archive;
     std::string answer;
     LineList lines;
 
     for (long round = 0; round < options.repeat; ++round) {
         try {
-            if (credentials.GetCount() == 0) {
-                exchange.Get(options.base_url, answer, lines);
-            } else {
-                BuildCredentialsArchive(credentials, archive, archive_buffer);
-                if (options.trace) entry_text = credentials.GetURLEncodedINI();
-                exchange.Post(options.base_url, archive_buffer.Bytes(), answer, lines);
-            }
-            if (lines.Empty()) throw ExchangeError(Utf8(kEmptyAnswer));
+            ExchangeWithServer(exchange, options.base_url, credentials, archive, answer, lines);
+            RequireAnswerLines(lines);
             // Each line as the server's own bytes, so a terminal shows the server's text.
             for (const auto& line : lines.Lines()) out << code_page.Encode(line) << '\n';
-            if (options.fields && IsKeyword(lines, wire::kServerStatusOk)) {
-                LineList fields = lines;
-                fields.Delete(0);
+            if (options.fields && AnswerKeywordIs(lines, wire::kServerStatusOk)) {
                 TValueList account;
-                account.SetURLEncodedINI(AccountText(fields), TextCoding::Utf8);
+                ReadAccountFields(lines, account);
                 for (int i = 0; i < account.GetCount(); ++i)
                     out << Utf8(account.GetName(i)) << '=' << Utf8(account.GetValue(i)) << '\n';
             }
