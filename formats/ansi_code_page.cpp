@@ -45,7 +45,9 @@ std::array<char16_t, 256> Latin1Table() {
 }
 
 std::array<char16_t, 256> Windows1251Table() {
-    // 0x80..0xBF; the unassigned 0x98 maps to U+0098, as Windows maps it.
+    // 0x80..0xBF; the unassigned 0x98 maps to U+0098, as Windows maps it. Eight to a row, as the
+    // code page's own tables print them.
+    // clang-format off
     static constexpr char16_t kUpper[64] = {
         0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,
         0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F,
@@ -56,6 +58,7 @@ std::array<char16_t, 256> Windows1251Table() {
         0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7,
         0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457,
     };
+    // clang-format on
     std::array<char16_t, 256> table{};
     for (int i = 0; i < 128; ++i) table[i] = static_cast<char16_t>(i);
     for (int i = 0; i < 64; ++i) table[128 + i] = kUpper[i];
