@@ -5,18 +5,18 @@
 
 #include <utility>
 
+#include "formats/wide_text_win32.h"
 #include "resources/resource_names.h"
 #include "widgets/picture_resource_win32.h"
 #include "widgets/premultiplied_alpha.h"
 #include "widgets/shadow_frame_resource_win32.h"
+#include "widgets/window_procedure_win32.h"
 
 namespace vq {
 
 namespace {
 
 constexpr wchar_t kWindowTitle[] = L"О программе";
-
-std::wstring Wide(std::u16string_view text) { return {text.begin(), text.end()}; }
 
 COLORREF ColorRef(std::uint32_t color) { return static_cast<COLORREF>(color & 0xFFFFFF); }
 
@@ -60,7 +60,7 @@ ATOM TInfoForm::RegisterWindowClass(HINSTANCE instance) {
         return static_cast<ATOM>(atom);
     wc = WNDCLASSEXW{};
     wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &TInfoForm::StaticWindowProc;
+    wc.lpfnWndProc = &WindowProcedure<TInfoForm, &TInfoForm::WindowProc, &TInfoForm::window_>;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     wc.hbrBackground = nullptr;  // the whole client area is painted from the buffer
@@ -130,10 +130,10 @@ void TInfoForm::FormShow() {
 
 std::wstring TInfoForm::Caption(AboutPart part) const {
     switch (part) {
-    case AboutPart::Label4: return Wide(rows_.serverName);
-    case AboutPart::Label5: return Wide(rows_.displayName);
-    case AboutPart::Label7: return Wide(rows_.domain);
-    default: return Wide(AboutFixedCaption(part));
+    case AboutPart::Label4: return ToWide(rows_.serverName);
+    case AboutPart::Label5: return ToWide(rows_.displayName);
+    case AboutPart::Label7: return ToWide(rows_.domain);
+    default: return ToWide(AboutFixedCaption(part));
     }
 }
 
@@ -270,7 +270,7 @@ void TInfoForm::SetHovered(std::optional<AboutPart> part) {
 void TInfoForm::OnClick(AboutPart part) {
     switch (ClickAction(part)) {
     case AboutClick::Close: Hide(); break;
-    case AboutClick::OpenMakerSite: OpenAddress(Wide(kMakerSiteAddress)); break;
+    case AboutClick::OpenMakerSite: OpenAddress(ToWide(kMakerSiteAddress)); break;
     case AboutClick::OpenOwnCaption: OpenAddress(Caption(part)); break;
     case AboutClick::Nothing: break;
     }
@@ -289,28 +289,8 @@ bool TInfoForm::SetCursorForPointer() {
     return true;
 }
 
-LRESULT CALLBACK TInfoForm::StaticWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        auto* self = static_cast<TInfoForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->window_ = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<TInfoForm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self == nullptr) return DefWindowProcW(window, msg, wParam, lParam);
-    if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        self->window_ = nullptr;
-        return DefWindowProcW(window, msg, wParam, lParam);
-    }
-    try {
-        return self->WindowProc(msg, wParam, lParam);
-    } catch (...) {
-        // Nothing may leave a window procedure (an address opener that raised, say).
-        return 0;
-    }
-}
-
-LRESULT TInfoForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+// Nothing may leave a window procedure (an address opener that raised, say).
+LRESULT TInfoForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) try {
     switch (msg) {
     case WM_ERASEBKGND: return 1;  // the buffer covers the client area
     case WM_PAINT: OnPaint(); return 0;
@@ -339,6 +319,8 @@ LRESULT TInfoForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     default: break;
     }
     return DefWindowProcW(window_, msg, wParam, lParam);
+} catch (...) {
+    return 0;
 }
 
 }  // namespace vq

@@ -45,7 +45,7 @@ public:
     void PostNullMessage(std::uintptr_t window) override;
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
 
     UINT taskbarCreated_ = 0;
     UniqueTrayWindow window_;
