@@ -20,21 +20,6 @@ constexpr wchar_t kWindowTitle[] = L"О программе";
 
 COLORREF ColorRef(std::uint32_t color) { return static_cast<COLORREF>(color & 0xFFFFFF); }
 
-// GetDC pairs with ReleaseDC.
-class ScreenDc {
-public:
-    ScreenDc() : dc_(GetDC(nullptr)) {}
-    ~ScreenDc() {
-        if (dc_ != nullptr) ReleaseDC(nullptr, dc_);
-    }
-    ScreenDc(const ScreenDc&) = delete;
-    ScreenDc& operator=(const ScreenDc&) = delete;
-    HDC Get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
-
 // A picture of the program's resources, premultiplied as AlphaBlend with AC_SRC_ALPHA wants it.
 std::optional<DibSection> LoadAlphaPicture(HINSTANCE instance, const wchar_t* name) {
     try {
@@ -138,7 +123,7 @@ std::wstring TInfoForm::Caption(AboutPart part) const {
 }
 
 void TInfoForm::CreateFonts() {
-    ScreenDc screen;
+    const WindowDc screen(nullptr);
     const int dpi = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 96;
     const auto make = [dpi](int points, int weight, bool italic, bool underline, BYTE charset,
                             const wchar_t* face) {

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "widgets/gdi_handles_win32.h"
 #include "widgets/premultiplied_alpha.h"
 #include "widgets/window_procedure_win32.h"
 
@@ -67,13 +68,13 @@ void TLayeredForm::UpdateFace() {
     bounds_.right = bounds_.left + FFace.Width();
     bounds_.bottom = bounds_.top + FFace.Height();
 
-    HDC screen = GetDC(nullptr);
+    const WindowDc screen(nullptr);
     POINT position{bounds_.left, bounds_.top};
     SIZE size{bounds_.Width(), bounds_.Height()};
     POINT origin{0, 0};
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    UpdateLayeredWindow(window_, screen, &position, &size, hbmp_->Dc(), &origin, 0, &blend, ULW_ALPHA);
-    if (screen != nullptr) ReleaseDC(nullptr, screen);
+    UpdateLayeredWindow(window_, screen.Get(), &position, &size, hbmp_->Dc(), &origin, 0, &blend,
+                        ULW_ALPHA);
 }
 
 LRESULT TLayeredForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {

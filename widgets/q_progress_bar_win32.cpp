@@ -13,22 +13,6 @@ HINSTANCE ModuleInstance() {
     return GetModuleHandleW(nullptr);
 }
 
-// Releases a window's DC (GetDC pairs with ReleaseDC, not DeleteDC).
-class WindowDc {
-public:
-    explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
-    ~WindowDc() {
-        if (dc_ != nullptr) ReleaseDC(window_, dc_);
-    }
-    WindowDc(const WindowDc&) = delete;
-    WindowDc& operator=(const WindowDc&) = delete;
-    HDC Get() const { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
-};
-
 char16_t LocaleDecimalSeparator() {
     wchar_t buffer[8] = {};
     if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buffer, 8) > 0 && buffer[0] != 0)
