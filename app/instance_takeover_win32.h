@@ -7,11 +7,9 @@
 #include <chrono>
 #include <filesystem>
 
-namespace vq {
+#include "ui/monitor_window_identity.h"
 
-// The monitor window's identity, shared by every instance of the program.
-inline constexpr const wchar_t* kMonitorWindowClass = L"TKVRMonitorForm";
-inline constexpr const wchar_t* kMonitorWindowTitle = L"{3AA43F08-4053-4A06-BA24-838C07F74C80}";
+namespace vq {
 
 // How long a start waits for an earlier instance to handle WM_CLOSE. An instance that does not
 // answer in that time gets WM_CLOSE posted, to handle when it can; the new one starts anyway.

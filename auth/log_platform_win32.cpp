@@ -7,12 +7,11 @@
 #include "auth/in_out_error.h"
 #include "auth/log_platform.h"
 #include "formats/utf8.h"
+#include "formats/wide_text_win32.h"
 
 namespace vq {
 
 namespace {
-
-std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
 
 // The system's description of the error code, in UTF-8, without the closing period.
 std::string SystemText(DWORD code) {
@@ -20,7 +19,7 @@ std::string SystemText(DWORD code) {
     const DWORD length = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
         nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::u16string text(buffer, buffer + (buffer != nullptr ? length : 0));
+    std::u16string text = FromWide(std::wstring_view(buffer, buffer != nullptr ? length : 0));
     LocalFree(buffer);
     while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' ||
                              text.back() == u' ' || text.back() == u'.')) {
@@ -55,7 +54,7 @@ std::u16string Formatted(Format format) {
     const int written = format(text.data(), length);
     if (written <= 0) return {};
     text.resize(static_cast<std::size_t>(written - 1));  // the count includes the NUL
-    return std::u16string(text.begin(), text.end());
+    return FromWide(text);
 }
 
 class Win32LogFile final : public LogFile {
@@ -113,7 +112,7 @@ public:
     // is tried in turn. Those that exist already, a drive ("C:") or a server name fail, which
     // does no harm; a real failure shows when the file is opened.
     void CreateDirectories(std::u16string_view path) override {
-        const std::wstring wide = Wide(path);
+        const std::wstring wide = ToWide(path);
         for (std::size_t end = 1; end <= wide.size(); ++end) {
             if (end == wide.size() || wide[end] == L'\\' || wide[end] == L'/') {
                 CreateDirectoryW(wide.substr(0, end).c_str(), nullptr);
@@ -124,7 +123,7 @@ public:
     // FILE_APPEND_DATA alone makes every write go to the file's end; FILE_SHARE_READ lets
     // readers in and makes any other writer's open fail with a sharing violation.
     std::unique_ptr<LogFile> OpenForAppend(std::u16string_view path) override {
-        const HANDLE handle = CreateFileW(Wide(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ,
+        const HANDLE handle = CreateFileW(ToWide(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ,
                                           nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle == INVALID_HANDLE_VALUE) {
             Raise("Cannot open the log file", path, GetLastError());

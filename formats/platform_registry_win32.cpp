@@ -8,6 +8,7 @@
 #include "formats/registry.h"
 #include "formats/unique_handle_win32.h"
 #include "formats/utf8.h"
+#include "formats/wide_text_win32.h"
 
 namespace vq {
 
@@ -25,12 +26,6 @@ HKEY RootKey(RegistryRoot root) {
         case RegistryRoot::CurrentConfig: return HKEY_CURRENT_CONFIG;
     }
     return HKEY_CURRENT_USER;
-}
-
-std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
-
-std::u16string FromWide(const wchar_t* text, std::size_t length) {
-    return std::u16string(text, text + length);
 }
 
 RegistryValueType ValueType(DWORD type) {
@@ -67,14 +62,14 @@ public:
                 continue;
             }
             if (status != ERROR_SUCCESS) throw Exception("Failed to list the registry key's values");
-            names.push_back(FromWide(buffer.data(), length));
+            names.push_back(FromWide(std::wstring_view(buffer.data(), length)));
             ++index;
         }
         return names;
     }
 
     std::optional<RegistryValue> ReadValue(std::u16string_view name) const override {
-        const std::wstring wide_name = Wide(name);
+        const std::wstring wide_name = ToWide(name);
         DWORD type = 0;
         DWORD size = 0;
         std::vector<BYTE> data;
@@ -110,9 +105,9 @@ public:
     }
 
     void WriteString(std::u16string_view name, std::u16string_view value) override {
-        const std::wstring data = Wide(value);
+        const std::wstring data = ToWide(value);
         const auto size = static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t));
-        if (RegSetValueExW(key_.Get(), Wide(name).c_str(), 0, REG_SZ,
+        if (RegSetValueExW(key_.Get(), ToWide(name).c_str(), 0, REG_SZ,
                            reinterpret_cast<const BYTE*>(data.c_str()), size) != ERROR_SUCCESS)
             throw Exception("Failed to set data for '" + Utf16ToUtf8(name) + "'");
     }
@@ -129,7 +124,7 @@ class Win32Registry final : public Registry {
 public:
     std::unique_ptr<RegistryKey> OpenKey(RegistryRoot root, std::u16string_view path,
                                          bool create_if_missing, bool writable) override {
-        const std::wstring wide_path = Wide(path);
+        const std::wstring wide_path = ToWide(path);
         const REGSAM access = KEY_READ | (writable ? KEY_WRITE : 0);
         HKEY key = nullptr;
         const LSTATUS status =

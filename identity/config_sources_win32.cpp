@@ -4,6 +4,7 @@
 
 #include "formats/errors.h"
 #include "formats/utf8.h"
+#include "formats/wide_text_win32.h"
 #include "identity/config_sources_win32.h"
 #include "identity/server_config.h"
 
@@ -13,8 +14,6 @@ namespace {
 
 // The INI reader's buffer: values of up to 2047 characters and the terminating NUL.
 constexpr DWORD kIniValueCapacity = 2048;
-
-std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
 
 // Owns a file handle from CreateFileW and closes it once.
 class FileHandle {
@@ -42,7 +41,7 @@ Win32ConfigSources::Win32ConfigSources(std::u16string_view executable_path,
       registry_(registry) {}
 
 bool Win32ConfigSources::IniFileExists() const {
-    const std::wstring path = Wide(ini_path_);
+    const std::wstring path = ToWide(ini_path_);
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return false;
     if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
@@ -62,7 +61,7 @@ bool Win32ConfigSources::IniFileExists() const {
 std::u16string Win32ConfigSources::ReadIniString(std::u16string_view section,
                                                  std::u16string_view key,
                                                  std::u16string_view default_value) const {
-    const std::wstring path = Wide(ini_path_);
+    const std::wstring path = ToWide(ini_path_);
     // GetPrivateProfileStringW answers the default for a file it cannot open, so a file that is
     // there but locked or forbidden would pass for one without the item. Opening it first tells
     // the two apart.
@@ -76,10 +75,10 @@ std::u16string Win32ConfigSources::ReadIniString(std::u16string_view section,
 
     std::wstring value(kIniValueCapacity, L'\0');
     const DWORD length =
-        GetPrivateProfileStringW(Wide(section).c_str(), Wide(key).c_str(),
-                                 Wide(default_value).c_str(), value.data(), kIniValueCapacity,
+        GetPrivateProfileStringW(ToWide(section).c_str(), ToWide(key).c_str(),
+                                 ToWide(default_value).c_str(), value.data(), kIniValueCapacity,
                                  path.c_str());
-    return std::u16string(value.begin(), value.begin() + length);
+    return FromWide(std::wstring_view(value.data(), length));
 }
 
 }  // namespace vq

@@ -1,6 +1,7 @@
 #include "identity/identity_platform_win32.h"
 
 #include "formats/unique_handle_win32.h"
+#include "formats/wide_text_win32.h"
 
 #define SECURITY_WIN32
 #include <security.h>
@@ -41,12 +42,10 @@ TokenOpening Opened(BOOL opened, HANDLE token) {
     return {std::make_unique<Win32AccessToken>(std::move(owner)), 0};
 }
 
-std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
-
 // The text a call wrote: at most length characters, up to the first NUL.
 std::u16string Written(const std::wstring& buffer, std::size_t length) {
     const std::size_t end = wcsnlen(buffer.data(), std::min(length, buffer.size()));
-    return std::u16string(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(end));
+    return FromWide(std::wstring_view(buffer.data(), end));
 }
 
 DirectoryAnswer Failure(HRESULT error) { return {static_cast<std::int32_t>(error), DirectoryText{}}; }
@@ -207,7 +206,7 @@ DirectoryBinding Win32IdentityPlatform::BindToObject(std::u16string_view path) {
     HRESULT result = CreateBindCtx(0, context.Put());
     if (FAILED(result)) return {nullptr, static_cast<std::int32_t>(result)};
 
-    const std::wstring display_name = Wide(path);
+    const std::wstring display_name = ToWide(path);
     ULONG eaten = 0;
     ComPtr<IMoniker> moniker;
     result = MkParseDisplayName(context.Get(), display_name.c_str(), &eaten, moniker.Put());

@@ -5,10 +5,12 @@
 
 #include <utility>
 
+#include "formats/wide_text_win32.h"
 #include "resources/resource_names.h"
 #include "widgets/picture_resource_win32.h"
 #include "widgets/premultiplied_alpha.h"
 #include "widgets/shadow_frame_resource_win32.h"
+#include "widgets/window_procedure_win32.h"
 
 namespace vq {
 
@@ -16,24 +18,7 @@ namespace {
 
 constexpr wchar_t kWindowTitle[] = L"О программе";
 
-std::wstring Wide(std::u16string_view text) { return {text.begin(), text.end()}; }
-
 COLORREF ColorRef(std::uint32_t color) { return static_cast<COLORREF>(color & 0xFFFFFF); }
-
-// GetDC pairs with ReleaseDC.
-class ScreenDc {
-public:
-    ScreenDc() : dc_(GetDC(nullptr)) {}
-    ~ScreenDc() {
-        if (dc_ != nullptr) ReleaseDC(nullptr, dc_);
-    }
-    ScreenDc(const ScreenDc&) = delete;
-    ScreenDc& operator=(const ScreenDc&) = delete;
-    HDC Get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
 
 // A picture of the program's resources, premultiplied as AlphaBlend with AC_SRC_ALPHA wants it.
 std::optional<DibSection> LoadAlphaPicture(HINSTANCE instance, const wchar_t* name) {
@@ -60,7 +45,7 @@ ATOM TInfoForm::RegisterWindowClass(HINSTANCE instance) {
         return static_cast<ATOM>(atom);
     wc = WNDCLASSEXW{};
     wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &TInfoForm::StaticWindowProc;
+    wc.lpfnWndProc = &WindowProcedure<TInfoForm, &TInfoForm::WindowProc, &TInfoForm::window_>;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     wc.hbrBackground = nullptr;  // the whole client area is painted from the buffer
@@ -130,15 +115,15 @@ void TInfoForm::FormShow() {
 
 std::wstring TInfoForm::Caption(AboutPart part) const {
     switch (part) {
-    case AboutPart::Label4: return Wide(rows_.serverName);
-    case AboutPart::Label5: return Wide(rows_.displayName);
-    case AboutPart::Label7: return Wide(rows_.domain);
-    default: return Wide(AboutFixedCaption(part));
+    case AboutPart::Label4: return ToWide(rows_.serverName);
+    case AboutPart::Label5: return ToWide(rows_.displayName);
+    case AboutPart::Label7: return ToWide(rows_.domain);
+    default: return ToWide(AboutFixedCaption(part));
     }
 }
 
 void TInfoForm::CreateFonts() {
-    ScreenDc screen;
+    const WindowDc screen(nullptr);
     const int dpi = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 96;
     const auto make = [dpi](int points, int weight, bool italic, bool underline, BYTE charset,
                             const wchar_t* face) {
@@ -270,7 +255,7 @@ void TInfoForm::SetHovered(std::optional<AboutPart> part) {
 void TInfoForm::OnClick(AboutPart part) {
     switch (ClickAction(part)) {
     case AboutClick::Close: Hide(); break;
-    case AboutClick::OpenMakerSite: OpenAddress(Wide(kMakerSiteAddress)); break;
+    case AboutClick::OpenMakerSite: OpenAddress(ToWide(kMakerSiteAddress)); break;
     case AboutClick::OpenOwnCaption: OpenAddress(Caption(part)); break;
     case AboutClick::Nothing: break;
     }
@@ -289,28 +274,8 @@ bool TInfoForm::SetCursorForPointer() {
     return true;
 }
 
-LRESULT CALLBACK TInfoForm::StaticWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        auto* self = static_cast<TInfoForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->window_ = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<TInfoForm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self == nullptr) return DefWindowProcW(window, msg, wParam, lParam);
-    if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        self->window_ = nullptr;
-        return DefWindowProcW(window, msg, wParam, lParam);
-    }
-    try {
-        return self->WindowProc(msg, wParam, lParam);
-    } catch (...) {
-        // Nothing may leave a window procedure (an address opener that raised, say).
-        return 0;
-    }
-}
-
-LRESULT TInfoForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+// Nothing may leave a window procedure (an address opener that raised, say).
+LRESULT TInfoForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) try {
     switch (msg) {
     case WM_ERASEBKGND: return 1;  // the buffer covers the client area
     case WM_PAINT: OnPaint(); return 0;
@@ -339,6 +304,8 @@ LRESULT TInfoForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     default: break;
     }
     return DefWindowProcW(window_, msg, wParam, lParam);
+} catch (...) {
+    return 0;
 }
 
 }  // namespace vq

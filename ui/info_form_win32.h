@@ -59,7 +59,6 @@ public:
 private:
     using UniqueFont = UniqueHandle<HFONT, &DeleteObject>;
 
-    static LRESULT CALLBACK StaticWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
 
     void FormShow();

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "app/instance_takeover_win32.h"
 #include "auth/auth_messages.h"
 #include "auth/connection_log.h"
 #include "formats/line_list.h"
@@ -23,6 +22,7 @@
 #include "widgets/dib_section_win32.h"
 #include "widgets/picture_resource_win32.h"
 #include "widgets/shadow_frame_resource_win32.h"
+#include "widgets/window_procedure_win32.h"
 #include "widgets/xp_image_list_gdi_win32.h"
 
 namespace vq {
@@ -79,7 +79,8 @@ ATOM TKVRMonitorForm::RegisterWindowClass(HINSTANCE instance) {
     if (const ATOM atom = static_cast<ATOM>(GetClassInfoExW(instance, kClassName, &existing))) return atom;
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = &TKVRMonitorForm::StaticWindowProc;
+    wc.lpfnWndProc =
+        &WindowProcedure<TKVRMonitorForm, &TKVRMonitorForm::WindowProc, &TKVRMonitorForm::window_>;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
@@ -418,7 +419,9 @@ void TKVRMonitorForm::CoolTrayIcon1MouseExit() { ParkHidden(*this); }
 
 // --- Menu ---------------------------------------------------------------------------------------
 
-void TKVRMonitorForm::N1Click() { RelaunchProgram(start_.executable); }
+void TKVRMonitorForm::N1Click() {
+    if (start_.relaunch) start_.relaunch();
+}
 
 void TKVRMonitorForm::N3Click() {
     if (OnShowAbout) OnShowAbout();
@@ -441,25 +444,6 @@ void TKVRMonitorForm::EndSession() {
 }
 
 // --- Window procedure ---------------------------------------------------------------------------
-
-LRESULT CALLBACK TKVRMonitorForm::StaticWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        // A window of this class made by anything but the constructor has no object behind it.
-        if (auto* self = static_cast<TKVRMonitorForm*>(create->lpCreateParams)) {
-            self->window_ = window;
-            SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        }
-    }
-    auto* self = reinterpret_cast<TKVRMonitorForm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!self) return DefWindowProcW(window, msg, wParam, lParam);
-    if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        self->window_ = nullptr;
-        return DefWindowProcW(window, msg, wParam, lParam);
-    }
-    return self->WindowProc(msg, wParam, lParam);
-}
 
 LRESULT TKVRMonitorForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {

@@ -23,6 +23,7 @@
 #include "ui/monitor_layout.h"
 #include "ui/monitor_pictures.h"
 #include "ui/monitor_view.h"
+#include "ui/monitor_window_identity.h"
 #include "ui/window_auth_owner_win32.h"
 #include "widgets/bold_window_shadow_win32.h"
 #include "widgets/cool_tray_icon_win32.h"
@@ -41,11 +42,13 @@ struct ProgramStart {
     HINSTANCE instance = nullptr;
     std::vector<std::u16string> arguments;  // without the program's name
     std::filesystem::path executable;
+    // "Переподключиться": starts the program again, whose new instance then takes over.
+    std::function<void()> relaunch;
 };
 
 class TKVRMonitorForm final : private HoverWindow {
 public:
-    static constexpr const wchar_t* kClassName = L"TKVRMonitorForm";
+    static constexpr const wchar_t* kClassName = kMonitorWindowClass;
     // Posted to the window when an address of the machine is added or changed: the worker is to
     // authorize on the new network.
     static constexpr UINT kAddressChangedMessage = WM_APP + 1;
@@ -95,7 +98,6 @@ private:
     static WindowCreateParams CreateParams();
 
     static ATOM RegisterWindowClass(HINSTANCE instance);
-    static LRESULT CALLBACK StaticWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
     void HandleWorkerMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
 

@@ -289,112 +289,116 @@ void TCoolTrayIcon::ExitTimerTick() {
 
 TrayPoint TCoolTrayIcon::Cursor() { return shell_.CursorPos().value_or(TrayPoint{}); }
 
-void TCoolTrayIcon::HandleNotification(std::uint32_t event) {
-    using namespace tray_msg;
-    switch (event) {
-    case kNinBalloonShow:
-        if (OnBalloonHintShow) OnBalloonHintShow(*this);
-        return;
-    case kNinBalloonHide:
-        if (OnBalloonHintHide) OnBalloonHintHide(*this);
-        return;
-    case kNinBalloonTimeout:
-        if (OnBalloonHintTimeout) OnBalloonHintTimeout(*this);
-        return;
-    case kNinBalloonUserClick:
-        if (OnBalloonHintClick) OnBalloonHintClick(*this);
-        return;
-    default:
-        break;
+TCoolTrayIcon::ButtonReport TCoolTrayIcon::ReadButton(TMouseButton button) {
+    TShiftState shift = shell_.KeyShiftState();
+    switch (button) {
+    case TMouseButton::mbLeft: shift |= ssLeft; break;
+    case TMouseButton::mbRight: shift |= ssRight; break;
+    case TMouseButton::mbMiddle: shift |= ssMiddle; break;
     }
-    if (!FEnabled) return;
+    return {button, shift, Cursor()};
+}
+
+void TCoolTrayIcon::ReportDown(const ButtonReport& report) {
+    NotifyMouseDown(report.button, report.shift, report.at.x, report.at.y);
+}
+
+void TCoolTrayIcon::ReportUp(const ButtonReport& report) {
+    NotifyMouseUp(report.button, report.shift, report.at.x, report.at.y);
+}
+
+void TCoolTrayIcon::HandleNotification(std::uint32_t event) {
+    // The balloon's notifications are reported even while the icon is disabled.
+    if (HandleBalloonNotification(event) || !FEnabled) return;
+    using namespace tray_msg;
     const bool autoMenu = FPopupMenu && FPopupMenu->AutoPopup();
     switch (event) {
-    case kMouseMove: {
-        if (FWantEnterExitEvents && FDidExit) {
-            NotifyMouseEnter();
-            FDidExit = false;
-            UpdateExitPoll();
-        }
-        const TShiftState shift = shell_.KeyShiftState();
-        const TrayPoint p = Cursor();
-        NotifyMouseMove(shift, p.x, p.y);
-        LastMoveX = p.x;
-        LastMoveY = p.y;
-        break;
-    }
-    case kLButtonDown: {
-        if (OnDblClick) {
-            ClickTimer.SetInterval(shell_.DoubleClickTime());
-            ClickTimer.SetEnabled(true);
-        }
-        const TShiftState shift = shell_.KeyShiftState() | ssLeft;
-        const TrayPoint p = Cursor();
-        NotifyMouseDown(TMouseButton::mbLeft, shift, p.x, p.y);
-        FClickStart = true;
-        if (FLeftPopup && autoMenu) {
-            shell_.SetForegroundWindow(handler_.Window());
-            PopupAtCursor();
-        }
-        break;
-    }
-    case kLButtonUp: {
-        const TShiftState shift = shell_.KeyShiftState() | ssLeft;
-        const TrayPoint p = Cursor();
-        if (FClickStart) FClickReady = true;
-        if (FClickStart && !ClickTimer.Enabled()) {
-            FClickStart = false;
-            FClickReady = false;
-            NotifyClick();
-        }
-        FClickStart = false;
-        NotifyMouseUp(TMouseButton::mbLeft, shift, p.x, p.y);
-        break;
-    }
-    case kLButtonDblClk:
-        FClickReady = false;
-        IsDblClick = true;
-        NotifyDblClick();
-        if (autoMenu && !FLeftPopup) FPopupMenu->ClickDefaultItem();
-        break;
-    case kRButtonDown: {
-        const TShiftState shift = shell_.KeyShiftState() | ssRight;
-        const TrayPoint p = Cursor();
-        NotifyMouseDown(TMouseButton::mbRight, shift, p.x, p.y);
-        if (autoMenu) {
-            shell_.SetForegroundWindow(handler_.Window());
-            PopupAtCursor();
-        }
-        break;
-    }
+    case kMouseMove: PointerMoved(); break;
+    case kLButtonDown: LeftButtonDown(autoMenu); break;
+    case kLButtonUp: LeftButtonUp(); break;
+    case kLButtonDblClk: LeftDoubleClick(autoMenu); break;
+    case kRButtonDown: RightButtonDown(autoMenu); break;
     case kRButtonUp:
-        if (FBehavior == bhWin95) {
-            const TShiftState shift = shell_.KeyShiftState() | ssRight;
-            const TrayPoint p = Cursor();
-            NotifyMouseUp(TMouseButton::mbRight, shift, p.x, p.y);
-        }
+        if (FBehavior == bhWin95) ReportUp(ReadButton(TMouseButton::mbRight));
         break;
-    case kMButtonDown:
-    case kMButtonUp: {
-        const TShiftState shift = shell_.KeyShiftState() | ssMiddle;
-        const TrayPoint p = Cursor();
-        if (event == kMButtonDown)
-            NotifyMouseDown(TMouseButton::mbMiddle, shift, p.x, p.y);
-        else
-            NotifyMouseUp(TMouseButton::mbMiddle, shift, p.x, p.y);
-        break;
-    }
+    case kMButtonDown: ReportDown(ReadButton(TMouseButton::mbMiddle)); break;
+    case kMButtonUp: ReportUp(ReadButton(TMouseButton::mbMiddle)); break;
     case kContextMenu:
     case kNinSelect:
     case kNinKeySelect:
-        if (FBehavior == bhWin2000) {
-            const TShiftState shift = shell_.KeyShiftState() | ssRight;
-            const TrayPoint p = Cursor();
-            NotifyMouseUp(TMouseButton::mbRight, shift, p.x, p.y);
-        }
+        // With the newer behaviour the shell's menu request stands for the right button's release.
+        if (FBehavior == bhWin2000) ReportUp(ReadButton(TMouseButton::mbRight));
         break;
-    default:
-        break;
+    default: break;
+    }
+}
+
+bool TCoolTrayIcon::HandleBalloonNotification(std::uint32_t event) {
+    using namespace tray_msg;
+    const TNotifyEvent* handler = nullptr;
+    switch (event) {
+    case kNinBalloonShow: handler = &OnBalloonHintShow; break;
+    case kNinBalloonHide: handler = &OnBalloonHintHide; break;
+    case kNinBalloonTimeout: handler = &OnBalloonHintTimeout; break;
+    case kNinBalloonUserClick: handler = &OnBalloonHintClick; break;
+    default: return false;
+    }
+    if (*handler) (*handler)(*this);
+    return true;
+}
+
+void TCoolTrayIcon::PointerMoved() {
+    if (FWantEnterExitEvents && FDidExit) {
+        NotifyMouseEnter();
+        FDidExit = false;
+        UpdateExitPoll();
+    }
+    const TShiftState shift = shell_.KeyShiftState();
+    const TrayPoint p = Cursor();
+    NotifyMouseMove(shift, p.x, p.y);
+    LastMoveX = p.x;
+    LastMoveY = p.y;
+}
+
+void TCoolTrayIcon::LeftButtonDown(bool autoMenu) {
+    // A double click is possible: the click waits for the double-click time before it is reported.
+    if (OnDblClick) {
+        ClickTimer.SetInterval(shell_.DoubleClickTime());
+        ClickTimer.SetEnabled(true);
+    }
+    ReportDown(ReadButton(TMouseButton::mbLeft));
+    FClickStart = true;
+    if (FLeftPopup && autoMenu) {
+        shell_.SetForegroundWindow(handler_.Window());
+        PopupAtCursor();
+    }
+}
+
+void TCoolTrayIcon::LeftButtonUp() {
+    // Read before the click is reported, as the release found them.
+    const ButtonReport release = ReadButton(TMouseButton::mbLeft);
+    if (FClickStart) FClickReady = true;
+    if (FClickStart && !ClickTimer.Enabled()) {
+        FClickStart = false;
+        FClickReady = false;
+        NotifyClick();
+    }
+    FClickStart = false;
+    ReportUp(release);
+}
+
+void TCoolTrayIcon::LeftDoubleClick(bool autoMenu) {
+    FClickReady = false;  // the pending single click is dropped
+    IsDblClick = true;
+    NotifyDblClick();
+    if (autoMenu && !FLeftPopup) FPopupMenu->ClickDefaultItem();
+}
+
+void TCoolTrayIcon::RightButtonDown(bool autoMenu) {
+    ReportDown(ReadButton(TMouseButton::mbRight));
+    if (autoMenu) {
+        shell_.SetForegroundWindow(handler_.Window());
+        PopupAtCursor();
     }
 }
 

@@ -309,7 +309,25 @@ private:
     void ExitTimerTick();
     void UpdateExitPoll();
     TrayPoint Cursor();
-    void MinimizeRequested();
+
+    // One shell notification, by kind.
+    bool HandleBalloonNotification(std::uint32_t event);  // false: not a balloon's
+    void PointerMoved();
+    void LeftButtonDown(bool autoMenu);
+    void LeftButtonUp();
+    void LeftDoubleClick(bool autoMenu);
+    void RightButtonDown(bool autoMenu);
+
+    // A button report: the button, the keys and buttons held with it, and where the pointer is.
+    struct ButtonReport {
+        TMouseButton button;
+        TShiftState shift;
+        TrayPoint at;
+    };
+    // Reads the keys, then the pointer, from the shell.
+    ButtonReport ReadButton(TMouseButton button);
+    void ReportDown(const ButtonReport& report);
+    void ReportUp(const ButtonReport& report);
 
     TTrayIconHandler& handler_;
     TrayShell& shell_;

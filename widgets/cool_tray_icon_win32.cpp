@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "widgets/premultiplied_alpha.h"
+#include "widgets/window_procedure_win32.h"
 
 namespace vq {
 
@@ -37,7 +38,7 @@ TrayNotifyWindow::TrayNotifyWindow() {
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = &WindowProc;
+    wc.lpfnWndProc = &WindowProcedure<TrayNotifyWindow, &TrayNotifyWindow::HandleMessage>;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = kClassName;
     RegisterClassExW(&wc);  // already registered by an earlier window: fine
@@ -48,7 +49,7 @@ TrayNotifyWindow::TrayNotifyWindow() {
 
 TrayNotifyWindow::~TrayNotifyWindow() {
     // Messages during destruction go to the default procedure.
-    if (window_) SetWindowLongPtrW(window_.Get(), GWLP_USERDATA, 0);
+    if (window_) DetachWindowObject(window_.Get());
 }
 
 bool TrayNotifyWindow::NotifyIcon(std::uint32_t message, const TNotifyIconDataEx& data) {
@@ -107,20 +108,15 @@ void TrayNotifyWindow::PostNullMessage(std::uintptr_t window) {
     PostMessageW(reinterpret_cast<HWND>(window), WM_NULL, 0, 0);
 }
 
-LRESULT CALLBACK TrayNotifyWindow::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        return DefWindowProcW(window, msg, wParam, lParam);
-    }
-    auto* self = reinterpret_cast<TrayNotifyWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!self || !self->handler_) return DefWindowProcW(window, msg, wParam, lParam);
-    if (self->taskbarCreated_ != 0 && msg == self->taskbarCreated_) {
-        self->handler_->TaskbarCreated();
+LRESULT TrayNotifyWindow::HandleMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    // The window's first messages arrive before the handler exists.
+    if (!handler_) return DefWindowProcW(window, msg, wParam, lParam);
+    if (taskbarCreated_ != 0 && msg == taskbarCreated_) {
+        handler_->TaskbarCreated();
         return 0;
     }
-    if (const auto result = self->handler_->HandleIconMessage(msg, static_cast<std::uintptr_t>(wParam),
-                                                              static_cast<std::intptr_t>(lParam)))
+    if (const auto result = handler_->HandleIconMessage(msg, static_cast<std::uintptr_t>(wParam),
+                                                        static_cast<std::intptr_t>(lParam)))
         return static_cast<LRESULT>(*result);
     return DefWindowProcW(window, msg, wParam, lParam);
 }

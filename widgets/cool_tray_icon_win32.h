@@ -45,7 +45,7 @@ public:
     void PostNullMessage(std::uintptr_t window) override;
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
 
     UINT taskbarCreated_ = 0;
     UniqueTrayWindow window_;
@@ -118,19 +118,16 @@ public:
     void SetMainFormVisible(bool visible) override { ShowWindow(window_, visible ? SW_SHOW : SW_HIDE); }
     void RestoreMainForm() override { ShowWindow(window_, SW_RESTORE); }
     void RestoreApplication() override {}
-    void SetShowMainFormAtStart(bool show) override { showAtStart_ = show; }
-    bool Terminating() const override { return terminating_; }
+    // The window is made hidden and shown only beside the icon: no start-up showing to suppress.
+    void SetShowMainFormAtStart(bool) override {}
+    // There is no application object whose end could be under way.
+    bool Terminating() const override { return false; }
     std::uintptr_t ApplicationWindow() const override { return 0; }
     bool ApplicationWindowVisible() const override { return false; }
     void SetApplicationWindowVisible(bool) override {}
 
-    bool ShowAtStart() const { return showAtStart_; }
-    void SetTerminating(bool value) { terminating_ = value; }
-
 private:
     HWND window_;
-    bool showAtStart_ = true;
-    bool terminating_ = false;
 };
 
 // Subclasses the owner window for the life of the object (SetWindowSubclass, so other subclasses

@@ -12,6 +12,23 @@ using UniqueBitmap = UniqueHandle<HBITMAP, &DeleteObject>;
 using UniqueMemoryDc = UniqueHandle<HDC, &DeleteDC>;
 using UniqueIcon = UniqueHandle<HICON, &DestroyIcon>;
 
+// A window's device context, or the screen's for a null window: GetDC pairs with ReleaseDC, not
+// DeleteDC.
+class WindowDc {
+public:
+    explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
+    ~WindowDc() {
+        if (dc_ != nullptr) ReleaseDC(window_, dc_);
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    HDC Get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
 // Selects an object into a device context and puts the previous one back on scope exit, so the
 // object can be deleted afterwards (DeleteObject fails on an object still selected).
 class ObjectSelection {

@@ -2,7 +2,9 @@
 
 #include <utility>
 
+#include "widgets/gdi_handles_win32.h"
 #include "widgets/premultiplied_alpha.h"
+#include "widgets/window_procedure_win32.h"
 
 namespace vq {
 
@@ -25,7 +27,7 @@ bool RegisterFormClass(HINSTANCE instance, WNDPROC procedure) {
 
 TLayeredForm::~TLayeredForm() {
     if (window_ != nullptr) {
-        SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+        DetachWindowObject(window_);
         DestroyWindow(window_);
     }
 }
@@ -33,7 +35,10 @@ TLayeredForm::~TLayeredForm() {
 HWND TLayeredForm::Handle() {
     if (window_ != nullptr) return window_;
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    if (!RegisterFormClass(instance, &StaticWndProc)) return nullptr;
+    constexpr WNDPROC procedure =
+        &WindowProcedure<TLayeredForm, &TLayeredForm::WndProc, &TLayeredForm::window_,
+                         &TLayeredForm::ReleaseFaceBitmap>;
+    if (!RegisterFormClass(instance, procedure)) return nullptr;
     // No owner: an owned window is always kept above its owner, and the shadow must sit below.
     CreateWindowExW(WS_EX_TOOLWINDOW | ExtraExStyle(), kClassName, L"", WS_POPUP, bounds_.left, bounds_.top,
                     bounds_.Width(), bounds_.Height(), nullptr, nullptr, instance, this);
@@ -63,34 +68,17 @@ void TLayeredForm::UpdateFace() {
     bounds_.right = bounds_.left + FFace.Width();
     bounds_.bottom = bounds_.top + FFace.Height();
 
-    HDC screen = GetDC(nullptr);
+    const WindowDc screen(nullptr);
     POINT position{bounds_.left, bounds_.top};
     SIZE size{bounds_.Width(), bounds_.Height()};
     POINT origin{0, 0};
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    UpdateLayeredWindow(window_, screen, &position, &size, hbmp_->Dc(), &origin, 0, &blend, ULW_ALPHA);
-    if (screen != nullptr) ReleaseDC(nullptr, screen);
+    UpdateLayeredWindow(window_, screen.Get(), &position, &size, hbmp_->Dc(), &origin, 0, &blend,
+                        ULW_ALPHA);
 }
 
 LRESULT TLayeredForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(window_, message, wParam, lParam);
-}
-
-LRESULT CALLBACK TLayeredForm::StaticWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* form = static_cast<TLayeredForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        form->window_ = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-    }
-    auto* form = reinterpret_cast<TLayeredForm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (form == nullptr) return DefWindowProcW(window, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        form->window_ = nullptr;
-        form->hbmp_.reset();
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-    return form->WndProc(message, wParam, lParam);
 }
 
 }  // namespace vq

@@ -39,7 +39,8 @@ protected:
     virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
-    static LRESULT CALLBACK StaticWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // The window is gone: its face bitmap goes with it.
+    void ReleaseFaceBitmap() { hbmp_.reset(); }
     void UpdateFace();
 
     HWND window_ = nullptr;

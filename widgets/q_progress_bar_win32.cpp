@@ -2,7 +2,9 @@
 
 #include <string>
 
+#include "formats/wide_text_win32.h"
 #include "widgets/dib_section_win32.h"
+#include "widgets/window_procedure_win32.h"
 
 namespace vq {
 namespace {
@@ -10,26 +12,6 @@ namespace {
 HINSTANCE ModuleInstance() {
     return GetModuleHandleW(nullptr);
 }
-
-std::wstring Wide(std::u16string_view text) {
-    return {text.begin(), text.end()};
-}
-
-// Releases a window's DC (GetDC pairs with ReleaseDC, not DeleteDC).
-class WindowDc {
-public:
-    explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
-    ~WindowDc() {
-        if (dc_ != nullptr) ReleaseDC(window_, dc_);
-    }
-    WindowDc(const WindowDc&) = delete;
-    WindowDc& operator=(const WindowDc&) = delete;
-    HDC Get() const { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
-};
 
 char16_t LocaleDecimalSeparator() {
     wchar_t buffer[8] = {};
@@ -49,7 +31,8 @@ ATOM QProgressBarWindow::RegisterWindowClass() {
     wc = WNDCLASSEXW{};
     wc.cbSize = sizeof wc;
     wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = &QProgressBarWindow::StaticWindowProc;
+    wc.lpfnWndProc = &WindowProcedure<QProgressBarWindow, &QProgressBarWindow::WindowProc,
+                                      &QProgressBarWindow::window_>;
     wc.hInstance = ModuleInstance();
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     wc.hbrBackground = nullptr;  // the whole client area is painted from the buffer
@@ -78,24 +61,6 @@ void QProgressBarWindow::SetParentColor(COLORREF color) {
     Redraw();
 }
 
-LRESULT CALLBACK QProgressBarWindow::StaticWindowProc(HWND window, UINT msg, WPARAM wParam,
-                                                      LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        auto* self = static_cast<QProgressBarWindow*>(
-            reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->window_ = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<QProgressBarWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self == nullptr) return DefWindowProcW(window, msg, wParam, lParam);
-    if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        self->window_ = nullptr;
-        return DefWindowProcW(window, msg, wParam, lParam);
-    }
-    return self->WindowProc(msg, wParam, lParam);
-}
-
 LRESULT QProgressBarWindow::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_ERASEBKGND:
@@ -121,7 +86,7 @@ void QProgressBarWindow::OnPaint() {
                 ObjectSelection font(buffer.Dc(), FontFor(caption->font));
                 const int previous_mode = SetBkMode(buffer.Dc(), TRANSPARENT);
                 SetTextColor(buffer.Dc(), static_cast<COLORREF>(caption->font.color));
-                const std::wstring text = Wide(caption->text);
+                const std::wstring text = ToWide(caption->text);
                 TextOutW(buffer.Dc(), caption->position.x, caption->position.y, text.c_str(),
                          static_cast<int>(text.size()));
                 SetBkMode(buffer.Dc(), previous_mode);
@@ -138,7 +103,7 @@ HFONT QProgressBarWindow::FontFor(const QFont& font) {
     if (gdi_font_ && gdi_font_key_ == font) return gdi_font_.Get();
     WindowDc screen(nullptr);
     const int pixels_per_inch = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 96;
-    const std::wstring name = Wide(font.name);
+    const std::wstring name = ToWide(font.name);
     gdi_font_.Reset(CreateFontW(-MulDiv(font.size, pixels_per_inch, 72), 0, 0, 0,
                                 font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                                 DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
@@ -175,7 +140,7 @@ QTextSize QProgressBarWindow::MeasureText(std::u16string_view text, const QFont&
     WindowDc dc(window_);
     if (dc.Get() == nullptr) return {};
     ObjectSelection selection(dc.Get(), FontFor(font));
-    const std::wstring wide = Wide(text);
+    const std::wstring wide = ToWide(text);
     SIZE size{};
     if (!GetTextExtentPoint32W(dc.Get(), wide.c_str(), static_cast<int>(wide.size()), &size))
         return {};

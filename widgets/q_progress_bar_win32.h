@@ -32,7 +32,6 @@ public:
 private:
     using UniqueFont = UniqueHandle<HFONT, &DeleteObject>;
 
-    static LRESULT CALLBACK StaticWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
     void OnPaint();
     // The GDI font for a caption font, created on first use and kept until the font changes.

@@ -1,5 +1,7 @@
 #include "widgets/simple_timer_win32.h"
 
+#include "widgets/window_procedure_win32.h"
+
 namespace vq {
 
 namespace {
@@ -19,7 +21,8 @@ void RegisterTimerWindowClass(WNDPROC procedure) {
 }  // namespace
 
 SimpleTimerWindow::SimpleTimerWindow() {
-    RegisterTimerWindowClass(&WindowProc);
+    RegisterTimerWindowClass(
+        &WindowProcedure<SimpleTimerWindow, &SimpleTimerWindow::HandleMessage>);
     // A hidden top-level window: never shown, so it needs no size or style beyond WS_POPUP.
     window_.Reset(CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                   GetModuleHandleW(nullptr), this));
@@ -33,14 +36,9 @@ bool SimpleTimerWindow::KillTimer(std::uintptr_t id) {
     return window_ && ::KillTimer(window_.Get(), id) != FALSE;
 }
 
-LRESULT CALLBACK SimpleTimerWindow::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<SimpleTimerWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (msg == WM_TIMER && self) {
-        self->handler_.HandleTimer(static_cast<std::uintptr_t>(wParam));
+LRESULT SimpleTimerWindow::HandleMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_TIMER) {
+        handler_.HandleTimer(static_cast<std::uintptr_t>(wParam));
         return 0;
     }
     return DefWindowProcW(window, msg, wParam, lParam);

@@ -25,7 +25,8 @@ public:
     bool KillTimer(std::uintptr_t id) override;
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    // The handle comes with the message: the window's first ones arrive before window_ is set.
+    LRESULT HandleMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
 
     TSimpleTimerHandler handler_{*this};
     UniqueTimerWindow window_;

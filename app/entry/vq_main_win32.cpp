@@ -6,6 +6,8 @@
 
 #include <commctrl.h>
 
+#include <filesystem>
+
 #include "app/dll_search_win32.h"
 #include "app/instance_takeover_win32.h"
 #include "app/program_environment.h"
@@ -29,7 +31,9 @@ int RunProgram(HINSTANCE instance) {
     // user's groups.
     ComInitialization com;
 
-    TKVRMonitorForm monitor(ProgramStart{instance, ProgramArguments(), ExecutablePath()});
+    const std::filesystem::path executable = ExecutablePath();
+    TKVRMonitorForm monitor(
+        ProgramStart{instance, ProgramArguments(), executable, [executable] { RelaunchProgram(executable); }});
     if (!monitor.Handle()) return 1;
 
     Win32IdentityPlatform identity;

@@ -12,14 +12,13 @@
 #include "auth/in_out_error.h"
 #include "auth/log_platform.h"
 #include "formats/ansi_code_page.h"
+#include "formats/wide_text_win32.h"
 #include "tests/support/workstation_win32.h"
 
 namespace vq {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::u16string U16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
 
 // The moment as GetDateFormatW / GetTimeFormatW show it for the user's locale.
 std::u16string Win32Format(const LocalDateTime& m, bool date) {
@@ -34,7 +33,7 @@ std::u16string Win32Format(const LocalDateTime& m, bool date) {
     const int n = date ? GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &time, nullptr, text, 128)
                        : GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &time, nullptr, text, 128);
     EXPECT_GT(n, 1);
-    return U16(text);
+    return FromWide(text);
 }
 
 // Each test gets a fresh folder under the Windows temporary folder.
@@ -75,7 +74,7 @@ TEST_F(Win32LogPlatformTest, FormatsWithTheUserLocale) {
 
 TEST_F(Win32LogPlatformTest, WritesTheLogWithBackslashesAndTheLocaleDate) {
     const std::vector<std::u16string> arguments = {u"cdebug"};
-    const std::u16string exe_dir = U16(folder_.wstring()) + u"\\bin\\";
+    const std::u16string exe_dir = FromWide(folder_.wstring()) + u"\\bin\\";
     const LocalDateTime afternoon{2026, 12, 10, 14, 3, 7, 0};
     const LocalDateTime midnight{2026, 12, 11, 0, 0, 0, 0};
     const FixedLocalClock clock(afternoon);
@@ -98,7 +97,8 @@ TEST_F(Win32LogPlatformTest, RussianWorkstationWritesWindows1251AndTheRussianDat
     if (!test::IsRussianWorkstation()) GTEST_SKIP() << "needs ANSI code page 1251 (the Russian Wine run)";
     const std::vector<std::u16string> arguments = {u"cdebug"};
     const FixedLocalClock clock(LocalDateTime{2026, 12, 10, 14, 3, 7, 0});
-    FileConnectionLog log(arguments, U16(folder_.wstring()) + u"\\", SystemLogPlatform(), clock);
+    FileConnectionLog log(arguments, FromWide(folder_.wstring()) + u"\\", SystemLogPlatform(),
+                          clock);
     log.Write(u"Начало работы потока авторизации");
     log.Write(u"Не удалось подключиться к 127.0.0.1:1: Сервер отверг «запрос» — ё, Ё, №");
     EXPECT_EQ(ReadAll(folder_ / "Log" / "ConectionsErrors.log"),
@@ -110,7 +110,7 @@ TEST_F(Win32LogPlatformTest, RussianWorkstationWritesWindows1251AndTheRussianDat
 
 TEST_F(Win32LogPlatformTest, CreatesNestedFoldersAndAppends) {
     auto& platform = SystemLogPlatform();
-    const std::u16string dir = U16(folder_.wstring()) + u"\\a\\b/c";
+    const std::u16string dir = FromWide(folder_.wstring()) + u"\\a\\b/c";
     platform.CreateDirectories(dir);
     EXPECT_TRUE(fs::is_directory(folder_ / "a" / "b" / "c"));
     platform.CreateDirectories(dir);  // already there: no harm
@@ -127,10 +127,10 @@ TEST_F(Win32LogPlatformTest, CreatesNestedFoldersAndAppends) {
 // Another program's handle on the file: a writer shuts the log out, a reader does not.
 TEST_F(Win32LogPlatformTest, AnotherWriterShutsTheLogOutAndAReaderDoesNot) {
     const std::vector<std::u16string> arguments = {u"cdebug"};
-    FileConnectionLog log(arguments, U16(folder_.wstring()));
+    FileConnectionLog log(arguments, FromWide(folder_.wstring()));
     log.Write(u"one");
     const std::u16string file = log.FilePath();
-    const std::wstring path(file.begin(), file.end());
+    const std::wstring path = ToWide(file);
 
     struct Case {
         const char* name;
@@ -165,9 +165,9 @@ TEST_F(Win32LogPlatformTest, AnotherWriterShutsTheLogOutAndAReaderDoesNot) {
 
 // While the log holds the file, readers get in and writers do not.
 TEST_F(Win32LogPlatformTest, OpenFileAdmitsReadersOnly) {
-    const std::u16string path = U16(folder_.wstring()) + u"\\file.log";
+    const std::u16string path = FromWide(folder_.wstring()) + u"\\file.log";
     const auto file = SystemLogPlatform().OpenForAppend(path);
-    const std::wstring wide(path.begin(), path.end());
+    const std::wstring wide = ToWide(path);
     const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
     const HANDLE reader = CreateFileW(wide.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,

@@ -9,6 +9,7 @@
 #include "formats/errors.h"
 #include "formats/registry.h"
 #include "formats/value_list.h"
+#include "formats/wide_text_win32.h"
 
 namespace vq {
 namespace {
@@ -21,8 +22,7 @@ protected:
     void SetUp() override {
         const std::wstring id = std::to_wstring(GetCurrentProcessId());
         parent_ = L"Software\\vq-tests-" + id;
-        path_ = std::u16string(u"Software\\vq-tests-") + std::u16string(id.begin(), id.end()) +
-                u"\\registry";
+        path_ = u"Software\\vq-tests-" + FromWide(id) + u"\\registry";
         RegDeleteTreeW(HKEY_CURRENT_USER, parent_.c_str());
     }
     void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, parent_.c_str()); }
@@ -30,7 +30,7 @@ protected:
     // Stores a value of any type directly through the Win32 API.
     void SetRaw(const wchar_t* name, DWORD type, const void* data, DWORD size) {
         HKEY key = nullptr;
-        const std::wstring path(path_.begin(), path_.end());
+        const std::wstring path = ToWide(path_);
         ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE,
                                   nullptr, &key, nullptr),
                   ERROR_SUCCESS);

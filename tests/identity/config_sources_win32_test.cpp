@@ -7,13 +7,12 @@
 #include "formats/errors.h"
 #include "formats/registry.h"
 #include "formats/utf8.h"
+#include "formats/wide_text_win32.h"
 #include "identity/config_sources_win32.h"
 #include "identity/server_config.h"
 
 namespace vq {
 namespace {
-
-std::u16string U16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
 
 class FakeTicks final : public TickSource {
 public:
@@ -47,7 +46,7 @@ protected:
     }
 
     Win32ConfigSources Sources(std::vector<std::u16string> arguments = {}) const {
-        return Win32ConfigSources(U16(executable_), std::move(arguments));
+        return Win32ConfigSources(FromWide(executable_), std::move(arguments));
     }
 
     std::wstring folder_;
@@ -65,7 +64,7 @@ private:
 
 TEST_F(Win32ConfigSourcesTest, FindsTheIniFileBesideTheExecutable) {
     const auto sources = Sources({u"cdebug", u"server=http://a/"});
-    EXPECT_EQ(sources.IniPath(), U16(ini_));
+    EXPECT_EQ(sources.IniPath(), FromWide(ini_));
     EXPECT_EQ(sources.Arguments(), (std::vector<std::u16string>{u"cdebug", u"server=http://a/"}));
     EXPECT_FALSE(sources.IniFileExists());
 
@@ -192,7 +191,7 @@ protected:
 };
 
 TEST_F(PolicyKeyTest, ReadsTheAddressThroughTheRealSources) {
-    EXPECT_EQ(std::wstring(kKey), std::wstring(kPolicyKeyPath.begin(), kPolicyKeyPath.end()));
+    EXPECT_EQ(std::wstring(kKey), ToWide(kPolicyKeyPath));
     const auto sources = Sources({u"cdebug"});
     FakeTicks ticks;
     ServerConfig config(sources, ticks);

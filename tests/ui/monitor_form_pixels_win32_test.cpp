@@ -302,7 +302,7 @@ TEST(MonitorFormPixels, EachStatusLooksAsItShould) {
     test::SilentServer server;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        TKVRMonitorForm form{ProgramStart{module, {server.Argument()}, ExecutablePath()}};
+        TKVRMonitorForm form{ProgramStart{module, {server.Argument()}, ExecutablePath(), {}}};
         ASSERT_NE(form.Handle(), nullptr);
         row.reports(form);
         Look look(row.name, ShowAndCapture(form));
@@ -327,7 +327,8 @@ TEST(MonitorFormPixels, EachStatusLooksAsItShould) {
 // panel's last two rows whatever the font's line height, unless it divides the panel's 50 pixels.
 TEST(MonitorFormPixels, FailureTextTallerThanThePanelShowsItsPartlyVisibleLine) {
     test::SilentServer server;
-    TKVRMonitorForm form{ProgramStart{GetModuleHandleW(nullptr), {server.Argument()}, ExecutablePath()}};
+    TKVRMonitorForm form{ProgramStart{GetModuleHandleW(nullptr), {server.Argument()},
+                                      ExecutablePath(), {}}};
     ASSERT_NE(form.Handle(), nullptr);
     std::u16string blocks;
     for (int line = 0; line < 8; ++line) blocks += std::u16string(16, u'\u2588') + u"\r\n";

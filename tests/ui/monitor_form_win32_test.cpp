@@ -1,5 +1,6 @@
 // The monitor window as a real window: its identity and styles, where it waits, how the worker's
-// reports reach its controls and the tray icon, the hover placement and parking, and "Выход".
+// reports reach its controls and the tray icon, the hover placement and parking, "Выход" and
+// "Переподключиться".
 
 #include <winsock2.h>
 #include <windows.h>
@@ -10,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "app/instance_takeover_win32.h"
 #include "app/program_environment.h"
 #include "auth/auth_messages.h"
 #include "formats/line_list.h"
@@ -19,6 +19,7 @@
 #include "tests/support/silent_server_win32.h"
 #include "tests/support/workstation_win32.h"
 #include "ui/monitor_form_win32.h"
+#include "ui/monitor_window_identity.h"
 
 namespace vq {
 namespace {
@@ -47,7 +48,9 @@ bool Contains(const std::vector<std::wstring>& texts, const std::wstring& text) 
 class MonitorFormTest : public ::testing::Test {
 protected:
     test::SilentServer server;
-    TKVRMonitorForm form{ProgramStart{GetModuleHandleW(nullptr), {server.Argument()}, ExecutablePath()}};
+    int relaunches = 0;
+    TKVRMonitorForm form{ProgramStart{GetModuleHandleW(nullptr), {server.Argument()},
+                                      ExecutablePath(), [this] { ++relaunches; }}};
 };
 
 TEST_F(MonitorFormTest, WaitsHiddenAboveAndLeftOfTheScreenUnderItsFixedIdentity) {
@@ -139,7 +142,8 @@ TEST_F(MonitorFormTest, BalanceIsWrittenWithTheUsersDecimalSeparator) {
 // A server that refuses the connection: the window's failure text is the worker's report with the
 // system's own description, as FormatMessageW words it in the workstation's language, whole.
 TEST(MonitorForm, ShowsARefusedConnectionInTheSystemsOwnWords) {
-    TKVRMonitorForm form{ProgramStart{GetModuleHandleW(nullptr), {u"server=http://127.0.0.1:1/"}, ExecutablePath()}};
+    TKVRMonitorForm form{ProgramStart{GetModuleHandleW(nullptr), {u"server=http://127.0.0.1:1/"},
+                                      ExecutablePath(), {}}};
     const DWORD deadline = GetTickCount() + 20000;
     while (form.Status() != esServerInternalError && GetTickCount() < deadline) {
         MSG message;
@@ -245,9 +249,18 @@ TEST_F(MonitorFormTest, OnlyAQueuedActivationPushesTheTaskbarSettingsAgain) {
     EXPECT_EQ(form.TaskBar1().BarUpdates(), 10);
 }
 
+// The new instance closes this one: until then the window stays as it is.
+TEST_F(MonitorFormTest, ReconnectStartsTheProgramAgainAndLeavesTheWindowToTheNewInstance) {
+    EXPECT_EQ(relaunches, 0) << "relaunched while the window was made";
+    form.N1Click();
+    EXPECT_EQ(relaunches, 1);
+    EXPECT_TRUE(IsWindow(form.Handle()));
+}
+
 TEST_F(MonitorFormTest, ExitClosesTheWindowAndEndsTheMessageLoop) {
     form.N5Click();
     EXPECT_FALSE(IsWindow(form.Handle()));
+    EXPECT_EQ(relaunches, 0);
     MSG msg;
     bool quit = false;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))

@@ -47,7 +47,8 @@ void SendStatus(HWND window, std::initializer_list<std::pair<const char16_t*, co
 
 TEST(MonitorSoak, TenThousandReportsAndAHundredThousandSpinnerFramesLeaveMemoryAndObjectsFlat) {
     // No server address: the worker only asks for one now and then, and all reports are the test's.
-    TKVRMonitorForm form{ProgramStart{GetModuleHandleW(nullptr), {u"server="}, ExecutablePath()}};
+    TKVRMonitorForm form{ProgramStart{GetModuleHandleW(nullptr), {u"server="},
+                                      ExecutablePath(), {}}};
     const HWND window = form.Handle();
     const std::u16string failure = u"Не удалось подключиться к 127.0.0.1:1: Соединение отвергнуто";
     // Every state in turn: limited, unlimited, a static host, out of balance, blocked, refused

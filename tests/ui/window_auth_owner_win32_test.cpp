@@ -15,6 +15,7 @@
 #include "auth/auth_thread.h"
 #include "formats/ansi_code_page.h"
 #include "ui/window_auth_owner_win32.h"
+#include "widgets/window_procedure_win32.h"
 
 namespace vq {
 namespace {
@@ -25,13 +26,12 @@ class RecordingWindow {
 public:
     RecordingWindow() {
         WNDCLASSW wc{};
-        wc.lpfnWndProc = &Proc;
+        wc.lpfnWndProc = &WindowProcedure<RecordingWindow, &RecordingWindow::Receive>;
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = L"VqRecordingWindow";
         RegisterClassW(&wc);  // fails harmlessly when the class is there already
         window_ = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                  wc.hInstance, nullptr);
-        SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+                                  wc.hInstance, this);
     }
     ~RecordingWindow() { Destroy(); }
     void Destroy() {
@@ -42,10 +42,9 @@ public:
     const std::vector<UINT>& Received() const { return received_; }
 
 private:
-    static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-        auto* self = reinterpret_cast<RecordingWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (self && msg >= WM_AUTH_ERROR && msg <= WM_AUTH_FAILED) {
-            self->received_.push_back(msg);
+    LRESULT Receive(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+        if (msg >= WM_AUTH_ERROR && msg <= WM_AUTH_FAILED) {
+            received_.push_back(msg);
             if (msg == WM_AUTH_GET_SERVER) reinterpret_cast<LineList*>(lParam)->SetText(u"http://gate/");
             return 0;
         }

@@ -132,7 +132,8 @@ TEST(TrayMenuWin32Test, TheProgramsMenuHasItsItemsInOrderWithTheirPictures) {
     ASSERT_TRUE(strip.has_value());
     TXPImageList icons;
     icons.SetImagesBitmap(std::move(*strip));
-    TKVRMonitorForm form{ProgramStart{GetModuleHandleW(nullptr), {u"server=http://127.0.0.1:1/"}, ExecutablePath()}};
+    TKVRMonitorForm form{ProgramStart{GetModuleHandleW(nullptr), {u"server=http://127.0.0.1:1/"},
+                                      ExecutablePath(), {}}};
     const HMENU menu = form.PopupMenu1().Handle();
     const HWND menuWindow = form.PopupMenu1().Window();
 
