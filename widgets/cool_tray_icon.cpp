@@ -481,10 +481,6 @@ void TCoolTrayIcon::HandleApplicationMessage(std::uint32_t msg, std::uintptr_t w
     case kSize:
         if (wParam == kSizeMinimized && FMinimizeToTray) NotifyMinimizeToTray();
         break;
-    case kWindowPosChanged:
-        // The multi-document start-up path is not used: the flag only clears.
-        if (SettingMDIForm && owner_ && owner_->HasMainForm()) SettingMDIForm = false;
-        break;
     case kSysCommand:
         if (wParam == kScRestore && owner_ && owner_->HasMainForm()) {
             if (owner_->MainFormMinimized()) owner_->RestoreMainForm();

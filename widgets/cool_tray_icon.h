@@ -37,7 +37,6 @@ inline constexpr std::uint32_t kQueryEndSession = 0x0011;
 inline constexpr std::uint32_t kQuit = 0x0012;
 inline constexpr std::uint32_t kEndSession = 0x0016;
 inline constexpr std::uint32_t kShowWindow = 0x0018;
-inline constexpr std::uint32_t kWindowPosChanged = 0x0047;
 inline constexpr std::uint32_t kContextMenu = 0x007B;
 inline constexpr std::uint32_t kNcDestroy = 0x0082;
 inline constexpr std::uint32_t kSysCommand = 0x0112;
@@ -340,21 +339,20 @@ private:
     std::u16string FHint;
     bool FShowHint = true;
     TrayPopupMenu* FPopupMenu = nullptr;
-    bool FLeftPopup = false;
+    bool FLeftPopup = false;  // the left button pops up the menu as well
     bool FMinimizeToTray = false;
-    bool FClickStart = false;
-    bool FClickReady = false;
-    TSimpleTimer CycleTimer;
-    TSimpleTimer ClickTimer;
-    TSimpleTimer ExitTimer;
-    int LastMoveX = 0;
+    bool FClickStart = false;  // a left press was seen; its release is awaited
+    bool FClickReady = false;  // a whole click waits for the double-click time to pass
+    TSimpleTimer CycleTimer;  // steps the animation
+    TSimpleTimer ClickTimer;  // the double-click window
+    TSimpleTimer ExitTimer;   // polls the pointer every 20 ms to find it leaving the icon
+    int LastMoveX = 0;  // the pointer (screen) at the last move over the icon
     int LastMoveY = 0;
-    bool FDidExit = true;
-    bool FWantEnterExitEvents = false;
-    TBehavior FBehavior = bhWin95;
-    bool IsDblClick = false;
-    int FIconIndex = 0;
-    bool SettingMDIForm = true;
+    bool FDidExit = true;                // the pointer counts as outside the icon
+    bool FWantEnterExitEvents = false;  // run the enter and exit detection
+    TBehavior FBehavior = bhWin95;       // the shell's notification scheme asked for
+    bool IsDblClick = false;             // a double click is being handled
+    int FIconIndex = 0;                  // the current image in FIconList
     TrayImageList* FIconList = nullptr;
     bool FCycleIcons = false;
     std::uint32_t FCycleInterval = 0;

@@ -44,7 +44,7 @@ private:
     void UpdateFace();
 
     HWND window_ = nullptr;
-    PixelSurface FFace;
+    PixelSurface FFace;  // what the window shows, straight alpha
     // The face premultiplied in a DIB section selected into its memory context; kept until the
     // next update.
     std::optional<DibSection> hbmp_;

@@ -42,7 +42,7 @@ ATOM QProgressBarWindow::RegisterWindowClass() {
 
 QProgressBarWindow::QProgressBarWindow(HWND parent, int x, int y, int width, int height,
                                        int control_id)
-    : parent_color_(GetSysColor(COLOR_BTNFACE)) {
+    : parentColor_(GetSysColor(COLOR_BTNFACE)) {
     bar_.SetDecimalSeparator(LocaleDecimalSeparator());
     if (RegisterWindowClass() == 0) return;
     // WM_NCCREATE stores this object in the window and sets window_.
@@ -57,7 +57,7 @@ QProgressBarWindow::~QProgressBarWindow() {
 }
 
 void QProgressBarWindow::SetParentColor(COLORREF color) {
-    parent_color_ = color;
+    parentColor_ = color;
     Redraw();
 }
 
@@ -78,7 +78,7 @@ void QProgressBarWindow::OnPaint() {
     PAINTSTRUCT ps{};
     HDC dc = BeginPaint(window_, &ps);
     if (dc == nullptr) return;
-    const auto caption = bar_.Paint(surface_, static_cast<QColor>(parent_color_ & 0xFFFFFF));
+    const auto caption = bar_.Paint(surface_, static_cast<QColor>(parentColor_ & 0xFFFFFF));
     if (!surface_.Empty()) {
         try {
             DibSection buffer(surface_);
@@ -100,16 +100,16 @@ void QProgressBarWindow::OnPaint() {
 }
 
 HFONT QProgressBarWindow::FontFor(const QFont& font) {
-    if (gdi_font_ && gdi_font_key_ == font) return gdi_font_.Get();
+    if (gdiFont_ && gdiFontKey_ == font) return gdiFont_.Get();
     WindowDc screen(nullptr);
     const int pixels_per_inch = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 96;
     const std::wstring name = ToWide(font.name);
-    gdi_font_.Reset(CreateFontW(-MulDiv(font.size, pixels_per_inch, 72), 0, 0, 0,
+    gdiFont_.Reset(CreateFontW(-MulDiv(font.size, pixels_per_inch, 72), 0, 0, 0,
                                 font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                                 DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                 DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, name.c_str()));
-    gdi_font_key_ = font;
-    return gdi_font_ ? gdi_font_.Get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    gdiFontKey_ = font;
+    return gdiFont_ ? gdiFont_.Get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
 void QProgressBarWindow::Redraw() {

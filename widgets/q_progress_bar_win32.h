@@ -48,9 +48,9 @@ private:
     HWND window_ = nullptr;
     TQProgressBar bar_{this};
     PixelSurface surface_;
-    COLORREF parent_color_;
-    QFont gdi_font_key_;
-    UniqueFont gdi_font_;
+    COLORREF parentColor_;
+    QFont gdiFontKey_;
+    UniqueFont gdiFont_;
 };
 
 }  // namespace vq
