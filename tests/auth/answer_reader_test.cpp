@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "auth/exchange_error.h"
+#include "tests/support/throws_with_message.h"
 
 namespace vq {
 namespace {
@@ -116,16 +117,17 @@ TEST(AnswerReader, BrokenOrOversizedAnswersFailWithAText) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        try {
+        const auto read_answer = [&] {
             AnswerReader reader(small);
             reader.Feed(c.bytes);
             if (reader.HeaderDone()) reader.ExpectBody();
             if (c.close_after) reader.FeedEndOfStream();
-            ADD_FAILURE() << "no failure";
-        } catch (const ExchangeError& failure) {
-            EXPECT_NE(std::string(failure.what()).find(c.text_part), std::string::npos) << failure.what();
-            EXPECT_FALSE(failure.IsLocalSocketFailure());
-        }
+        };
+        EXPECT_THAT(read_answer,
+                    test::ThrowsWithMessage<ExchangeError>(
+                        testing::HasSubstr(c.text_part),
+                        testing::Property("IsLocalSocketFailure()",
+                                          &ExchangeError::IsLocalSocketFailure, false)));
     }
 }
 

@@ -5,6 +5,7 @@
 #include "auth/exchange_error.h"
 #include "auth/server_exchange.h"
 #include "tests/support/loopback_server.h"
+#include "tests/support/throws_with_message.h"
 
 namespace vq {
 namespace {
@@ -192,12 +193,8 @@ TEST(HttpClient, FailureStatusesFailWithTheirStatusLine) {
         LoopbackServer server({Answers({c.answer})});
         HttpClient client(QuickSettings());
         std::string answer;
-        try {
-            client.Get(server.BaseUrl() + "kvr.php", answer);
-            ADD_FAILURE() << "no failure";
-        } catch (const ExchangeError& failure) {
-            EXPECT_NE(std::string(failure.what()).find(c.text), std::string::npos) << failure.what();
-        }
+        EXPECT_THAT([&] { client.Get(server.BaseUrl() + "kvr.php", answer); },
+                    test::ThrowsWithMessage<ExchangeError>(testing::HasSubstr(c.text)));
         EXPECT_FALSE(client.ConnectionOpen());
     }
 }
@@ -241,13 +238,11 @@ TEST(HttpClient, ServerThatBreaksOffOrFallsSilentIsAFailure) {
         HttpClient client(QuickSettings());
         client.SetReadTimeout(300ms);
         std::string answer;
-        try {
-            client.Get(server.BaseUrl(), answer);
-            ADD_FAILURE() << "no failure";
-        } catch (const ExchangeError& failure) {
-            EXPECT_NE(std::string(failure.what()).find(c.text), std::string::npos) << failure.what();
-            EXPECT_FALSE(failure.IsLocalSocketFailure());
-        }
+        EXPECT_THAT([&] { client.Get(server.BaseUrl(), answer); },
+                    test::ThrowsWithMessage<ExchangeError>(
+                        testing::HasSubstr(c.text),
+                        testing::Property("IsLocalSocketFailure()",
+                                          &ExchangeError::IsLocalSocketFailure, false)));
         EXPECT_FALSE(client.ConnectionOpen());
     }
 }
@@ -272,19 +267,15 @@ TEST(HttpClient, UnreachableServersFailWithTheSystemsDescription) {
         LoopbackServer probe({});
         free_port = probe.Port();
     }
-    try {
-        client.Get("http://127.0.0.1:" + std::to_string(free_port) + "/kvr.php", answer);
-        ADD_FAILURE() << "no failure";
-    } catch (const ExchangeError& failure) {
-        EXPECT_TRUE(std::string(failure.what()).starts_with("Не удалось подключиться к 127.0.0.1:")) << failure.what();
-        EXPECT_FALSE(failure.IsLocalSocketFailure());
-    }
-    try {
-        client.Get("http://no-such-host.invalid/kvr.php", answer);
-        ADD_FAILURE() << "no failure";
-    } catch (const ExchangeError& failure) {
-        EXPECT_TRUE(std::string(failure.what()).starts_with("Не удалось найти адрес сервера «no-such-host.invalid»")) << failure.what();
-    }
+    EXPECT_THAT(
+        [&] { client.Get("http://127.0.0.1:" + std::to_string(free_port) + "/kvr.php", answer); },
+        test::ThrowsWithMessage<ExchangeError>(
+            testing::StartsWith("Не удалось подключиться к 127.0.0.1:"),
+            testing::Property("IsLocalSocketFailure()",
+                              &ExchangeError::IsLocalSocketFailure, false)));
+    EXPECT_THAT([&] { client.Get("http://no-such-host.invalid/kvr.php", answer); },
+                test::ThrowsWithMessage<ExchangeError>(
+                    testing::StartsWith("Не удалось найти адрес сервера «no-such-host.invalid»")));
 }
 
 TEST(HttpClient, ChangingHostOrPortClosesTheKeptConnection) {

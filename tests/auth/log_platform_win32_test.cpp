@@ -13,6 +13,7 @@
 #include "auth/log_platform.h"
 #include "formats/ansi_code_page.h"
 #include "formats/wide_text_win32.h"
+#include "tests/support/throws_with_message.h"
 #include "tests/support/workstation_win32.h"
 
 namespace vq {
@@ -148,14 +149,11 @@ TEST_F(Win32LogPlatformTest, AnotherWriterShutsTheLogOutAndAReaderDoesNot) {
                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(held, INVALID_HANDLE_VALUE);
         if (c.shut_out) {
-            try {
-                log.Write(u"two");
-                ADD_FAILURE() << "no error";
-            } catch (const EInOutError& error) {
-                EXPECT_EQ(error.error_code(), ERROR_SHARING_VIOLATION) << error.what();
-                EXPECT_NE(std::string(error.what()).find("ConectionsErrors.log"), std::string::npos)
-                    << error.what();
-            }
+            EXPECT_THAT([&] { log.Write(u"two"); },
+                        test::ThrowsWithMessage<EInOutError>(
+                            testing::HasSubstr("ConectionsErrors.log"),
+                            testing::Property("error_code()", &EInOutError::error_code,
+                                              static_cast<int>(ERROR_SHARING_VIOLATION))));
         } else {
             EXPECT_NO_THROW(log.Write(u"read along"));
         }

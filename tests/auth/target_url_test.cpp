@@ -4,6 +4,7 @@
 
 #include "auth/exchange_error.h"
 #include "auth/server_exchange.h"
+#include "tests/support/throws_with_message.h"
 
 namespace vq {
 namespace {
@@ -42,11 +43,10 @@ TEST(TargetUrl, UnusableUrlsFailWithAText) {
         SCOPED_TRACE(url);
         EXPECT_THROW(ParseTargetUrl(url), ExchangeError);
     }
-    try {
-        ParseTargetUrl("https://gate/kvr.php");
-    } catch (const ExchangeError& failure) {
-        EXPECT_STREQ(failure.what(), "Схема «https» в адресе «https://gate/kvr.php» не поддерживается: клиент работает только по http");
-    }
+    EXPECT_THAT([] { return ParseTargetUrl("https://gate/kvr.php"); },
+                test::ThrowsWithMessage<ExchangeError>(
+                    "Схема «https» в адресе «https://gate/kvr.php» не поддерживается: "
+                    "клиент работает только по http"));
 }
 
 TEST(TargetUrl, LocationIsResolvedAgainstTheCurrentUrl) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "formats/errors.h"
+#include "tests/support/throws_with_message.h"
 
 namespace vq {
 namespace {
@@ -66,12 +67,8 @@ TEST(DosDateTime, InvalidStoredValuesRaiseTheConversionError) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        try {
-            DosDateTimeToDateTime(c.dos);
-            ADD_FAILURE() << "no exception";
-        } catch (const EConvertError& e) {
-            EXPECT_STREQ(e.what(), c.message);
-        }
+        EXPECT_THAT([&] { return DosDateTimeToDateTime(c.dos); },
+                    test::ThrowsWithMessage<EConvertError>(c.message));
     }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "formats/errors.h"
+#include "tests/support/throws_with_message.h"
 
 namespace vq {
 namespace {
@@ -98,12 +99,8 @@ TEST(ReadStringFromStream, TruncatedOrForgedRecordRaisesReadError) {
         SCOPED_TRACE(c.name);
         BoundedStream stream(c.bytes);
         std::u16string read;
-        try {
-            ReadStringFromStream(stream, read);
-            ADD_FAILURE() << "no error";
-        } catch (const EReadError& error) {
-            EXPECT_STREQ(error.what(), "Stream read error");
-        }
+        EXPECT_THAT([&] { return ReadStringFromStream(stream, read); },
+                    test::ThrowsWithMessage<EReadError>("Stream read error"));
     }
 }
 

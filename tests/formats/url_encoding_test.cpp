@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "formats/errors.h"
+#include "tests/support/throws_with_message.h"
 
 namespace vq {
 namespace {
@@ -61,12 +62,8 @@ TEST(URLDecode, NonHexEscapeRaisesConversionError) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        try {
-            URLDecode(c.input);
-            ADD_FAILURE() << "no error for " << c.input;
-        } catch (const EConvertError& error) {
-            EXPECT_STREQ(error.what(), c.expected.c_str());
-        }
+        EXPECT_THAT([&] { return URLDecode(c.input); },
+                    test::ThrowsWithMessage<EConvertError>(c.expected));
     }
 }
 

@@ -12,6 +12,7 @@
 
 #include "formats/errors.h"
 #include "formats/memory_registry.h"
+#include "tests/support/throws_with_message.h"
 
 namespace vq {
 namespace {
@@ -107,12 +108,8 @@ TEST_F(ValueListTest, ReadingTextFollowsTheLineAndEscapeRules) {
 
 TEST_F(ValueListTest, BadEscapeEndsTheParseAndKeepsEarlierPairs) {
     list.Add(u"keep", u"1");
-    try {
-        list.SetURLEncodedINI("a=1\r\nb=x%zz\r\nc=3\r\n");
-        ADD_FAILURE() << "no error";
-    } catch (const EConvertError& error) {
-        EXPECT_STREQ(error.what(), "''$zz'' is not a valid integer value");
-    }
+    EXPECT_THAT([&] { list.SetURLEncodedINI("a=1\r\nb=x%zz\r\nc=3\r\n"); },
+                test::ThrowsWithMessage<EConvertError>("''$zz'' is not a valid integer value"));
     EXPECT_EQ(PairsOf(list), (Pairs{{u"keep", u"1"}, {u"a", u"1"}}));
 }
 
@@ -180,12 +177,7 @@ TEST_F(ValueListTest, IndexOutsideTheListRaisesListError) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        try {
-            c.action();
-            ADD_FAILURE() << "no error";
-        } catch (const EListError& error) {
-            EXPECT_STREQ(error.what(), c.message);
-        }
+        EXPECT_THAT(c.action, test::ThrowsWithMessage<EListError>(c.message));
     }
     EXPECT_EQ(PairsOf(list), (Pairs{{u"a", u"1"}, {u"b", u"2"}}));
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/identity/fake_identity_platform.h"
+#include "tests/support/throws_with_message.h"
 
 namespace vq {
 namespace {
@@ -138,13 +139,10 @@ TEST(NetGroupsTest, GetDirectoryObjectRaisesTheBindingsCode) {
     platform.directory = {{u"LDAP://CN=ok", test::Single(u"CN=G")},
                           {u"LDAP://CN=bad", {test::kTypeMismatch, {}}}};
     EXPECT_NE(GetDirectoryObject(platform, u"LDAP://CN=ok"), nullptr);
-    try {
-        GetDirectoryObject(platform, u"LDAP://CN=bad");
-        FAIL() << "no error raised";
-    } catch (const EDirectoryError& error) {
-        EXPECT_EQ(error.Code(), test::kTypeMismatch);
-        EXPECT_STREQ(error.what(), "Directory error 0x80020005");
-    }
+    EXPECT_THAT([&] { return GetDirectoryObject(platform, u"LDAP://CN=bad"); },
+                test::ThrowsWithMessage<EDirectoryError>(
+                    "Directory error 0x80020005",
+                    testing::Property("Code()", &EDirectoryError::Code, test::kTypeMismatch)));
 }
 
 TEST(NetGroupsTest, NestedGroupsWalkDepthFirstAndEndCycles) {

@@ -9,6 +9,7 @@
 #include "formats/errors.h"
 #include "formats/memory_registry.h"
 #include "formats/utf8.h"
+#include "tests/support/throws_with_message.h"
 
 namespace vq {
 namespace {
@@ -145,12 +146,8 @@ TEST(ServerConfig, FailedReadKeepsTheAddressAndStampsTheAttempt) {
 TEST(ServerConfig, PolicyValueOfAnotherTypeRaisesInvalidDataType) {
     MemoryRegistry registry;
     registry.SetValue(RegistryRoot::CurrentUser, kPolicyKeyPath, u"ServerName", {Type::QWord, u""});
-    try {
-        ReadPolicyServerName(registry);
-        FAIL() << "no exception";
-    } catch (const Exception& e) {
-        EXPECT_STREQ(e.what(), "Invalid data type for 'ServerName'");
-    }
+    EXPECT_THAT([&] { return ReadPolicyServerName(registry); },
+                test::ThrowsWithMessage<Exception>("Invalid data type for 'ServerName'"));
 }
 
 TEST(ServerConfig, RequestRereadsOnlyAfterFiveMinutes) {

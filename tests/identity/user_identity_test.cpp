@@ -11,6 +11,7 @@
 #include "formats/memory_registry.h"
 #include "formats/value_list.h"
 #include "tests/identity/fake_identity_platform.h"
+#include "tests/support/throws_with_message.h"
 
 namespace vq {
 namespace {
@@ -266,12 +267,8 @@ TEST(TcpipDomainTest, AValueOfAnotherTypeRaises) {
     MemoryRegistry registry;
     registry.SetValue(RegistryRoot::LocalMachine, kTcpipParametersKey, u"Domain",
                       {RegistryValueType::DWord, u""});
-    try {
-        GetTcpipDomain(registry);
-        FAIL() << "no error raised";
-    } catch (const Exception& error) {
-        EXPECT_STREQ(error.what(), "Invalid data type for 'Domain'");
-    }
+    EXPECT_THAT([&] { return GetTcpipDomain(registry); },
+                test::ThrowsWithMessage<Exception>("Invalid data type for 'Domain'"));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ui/traffic_bar_settings.h"
 #include "widgets/png_writer.h"
 #include "widgets/hls_color.h"
 
@@ -39,32 +40,12 @@ public:
     std::vector<std::u16string> hints;
 };
 
-// The monitor window's usage bar: its size, then its stored settings in their order.
+// The monitor window's usage bar as the program sets it up: its size, its settings, then a
+// position of 68.
 void ApplyProgramSettings(TQProgressBar& bar) {
     bar.SetBounds(215, 10);
-    bar.SetOrientation(boHorizontal);
-    bar.SetBarKind(bkFlat);
-    bar.SetBarLook(blGlass);
-    bar.SetRoundCorner(false);
-    bar.SetBackgroundColor(kWhite);
-    bar.SetBarColor(kStart);
-    bar.SetStartColor(kStart);
-    bar.SetFinalColor(kLime);
-    bar.SetShowInactivePos(true);
-    bar.SetInvertInactPos(true);
-    bar.SetInactivePosColor(kInactive);
-    bar.SetShaped(false);
-    bar.SetShapeColor(RgbColor(0, 128, 192));
-    bar.SetBlockSize(4);
-    bar.SetSpaceSize(1);
-    bar.SetShowFullBlock(false);
-    bar.SetMaximum(100);
+    ApplyTrafficBarSettings(bar);
     bar.SetPosition(68);
-    bar.SetCaptionAlign(taCenter);
-    bar.SetFont(QFont{u"MS Sans Serif", 8, true, RgbColor(0, 0, 0)});
-    bar.SetAutoCaption(false);
-    bar.SetAutoHint(false);
-    bar.SetShowPosAsPct(true);
 }
 
 class ProgramBar : public ::testing::Test {

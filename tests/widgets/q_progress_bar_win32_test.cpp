@@ -1,5 +1,6 @@
 #include "widgets/q_progress_bar_win32.h"
 
+#include "ui/traffic_bar_settings.h"
 #include "widgets/dib_section_win32.h"
 
 #include <windows.h>
@@ -28,22 +29,10 @@ private:
     HWND window_;
 };
 
+// The monitor window's usage bar as the program sets it up, at 68.
 void ApplyProgramSettings(TQProgressBar& bar) {
-    bar.SetOrientation(boHorizontal);
-    bar.SetBarLook(blGlass);
-    bar.SetRoundCorner(false);
-    bar.SetBarColor(RgbColor(255, 128, 128));
-    bar.SetFinalColor(RgbColor(0, 255, 0));
-    bar.SetShowInactivePos(true);
-    bar.SetInvertInactPos(true);
-    bar.SetInactivePosColor(RgbColor(230, 230, 230));
-    bar.SetShaped(false);
-    bar.SetBlockSize(4);
-    bar.SetSpaceSize(1);
-    bar.SetMaximum(100);
+    ApplyTrafficBarSettings(bar);
     bar.SetPosition(68);
-    bar.SetCaptionAlign(taCenter);
-    bar.SetFont(QFont{u"MS Sans Serif", 8, true, RgbColor(0, 0, 0)});
 }
 
 TEST(QProgressBarWindow, ClassIsRegisteredOnce) {
