@@ -1,5 +1,6 @@
 #include "formats/zip_file.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -12,6 +13,7 @@
 
 #include "formats/dos_date_time.h"
 #include "formats/zlib_codec.h"
+#include "tests/support/throws_with_message.h"
 
 namespace vq {
 namespace {
@@ -293,12 +295,8 @@ TEST_F(ZipFileTest, UnrepresentableDateIsStoredAsZeroAndCannotBeRead) {
     TZipFile zip(before_1980);
     zip.AddFile("dta", 0);
     EXPECT_EQ(zip.GetFiles()[0].CommonFileHeader.LastModFileTimeDate, 0u);
-    try {
-        zip.GetDateTime(0);
-        ADD_FAILURE() << "no exception";
-    } catch (const EConvertError& e) {
-        EXPECT_STREQ(e.what(), "Invalid argument to date encode");
-    }
+    EXPECT_THAT([&] { zip.GetDateTime(0); },
+                test::ThrowsWithMessage<EConvertError>("Invalid argument to date encode"));
 }
 
 TEST_F(ZipFileTest, SetNameReachesTheCentralRecordAtTheNextDataChange) {
@@ -350,12 +348,8 @@ TEST_F(ZipFileTest, BadIndexRaisesIndexOutOfRange) {
     for (const auto& [name, operation] : operations) {
         for (const int index : {-1, 1}) {
             SCOPED_TRACE(std::string(name) + " " + std::to_string(index));
-            try {
-                operation(index);
-                ADD_FAILURE() << "no exception";
-            } catch (const Exception& e) {
-                EXPECT_STREQ(e.what(), "Index out of range.");
-            }
+            EXPECT_THAT([&] { operation(index); },
+                        test::ThrowsWithMessage<Exception>("Index out of range."));
         }
     }
     EXPECT_EQ(zip.GetCount(), 1);
@@ -467,13 +461,9 @@ TEST_F(ZipFileLoadTest, CutsAtRecordBoundariesLoadAndOthersRaiseWithoutChangingA
         TZipFile zip = Previous();
         MemoryStream stream(archive.substr(0, row.length));
         if (row.outcome == kTruncated) {
-            try {
-                zip.LoadFromStream(stream);
-                ADD_FAILURE() << "no exception";
-            } catch (const EZipFileTruncatedError& e) {
-                EXPECT_NE(std::string(e.what()).find("ZIP archive is truncated"),
-                          std::string::npos);
-            }
+            EXPECT_THAT([&] { zip.LoadFromStream(stream); },
+                        test::ThrowsWithMessage<EZipFileTruncatedError>(
+                            testing::HasSubstr("ZIP archive is truncated")));
             ExpectPrevious(zip);
             continue;
         }
