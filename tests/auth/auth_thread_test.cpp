@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "auth/server_exchange.h"
+#include "tests/support/recorded_pauses.h"
 #include "tests/support/loopback_server.h"
 #include "tests/support/recording_owner.h"
 
@@ -14,16 +15,10 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class NoSleep final : public WorkerTime {
-public:
-    std::vector<long> pauses;
-    bool Sleep(std::chrono::milliseconds duration, WakeUps) override {
-        pauses.push_back(static_cast<long>(duration.count()));
-        return false;
-    }
-    void WakeUp() override {}
-    std::uint32_t Random(std::uint32_t range) override { return range / 2; }
-};
+// Pauses are recorded, not slept; the jitter is half its range.
+std::shared_ptr<test::RecordedPauses> NoSleep() {
+    return std::make_shared<test::RecordedPauses>(test::RecordedPauses::Jitter::Middle);
+}
 
 AuthWorkerServices Services(std::shared_ptr<AuthOwner> owner, std::shared_ptr<WorkerTime> time) {
     AuthWorkerServices services;
@@ -51,7 +46,7 @@ TEST(AuthThread, FirstContactThenAPollCarryingTheSessionCookie) {
     }});
     const std::string base = server.BaseUrl();
     auto owner = std::make_shared<test::RecordingOwner>(std::u16string(base.begin(), base.end()));
-    auto time = std::make_shared<NoSleep>();
+    auto time = NoSleep();
     TAuthThread worker(Services(owner, time), 3);
     worker.WaitFor();
 
@@ -73,7 +68,7 @@ TEST(AuthThread, FirstContactThenAPollCarryingTheSessionCookie) {
 
 TEST(AuthThread, TerminateIsSeenAtTheTopOfTheNextPass) {
     auto owner = std::make_shared<test::RecordingOwner>(u"");  // no server address: it idles
-    auto time = std::make_shared<NoSleep>();
+    auto time = NoSleep();
     TAuthThread worker(Services(owner, time));
     while (owner->Messages().size() < 3) std::this_thread::sleep_for(1ms);
     worker.Terminate();
@@ -86,7 +81,7 @@ TEST(AuthThread, TerminateIsSeenAtTheTopOfTheNextPass) {
 // A worker that cannot open its channel ends its thread on its own, and the process goes on.
 TEST(AuthThread, AWorkerThatCannotStartEndsWithoutTakingTheProgramAlong) {
     auto owner = std::make_shared<test::RecordingOwner>(u"http://127.0.0.1:1/");
-    AuthWorkerServices services = Services(owner, std::make_shared<NoSleep>());
+    AuthWorkerServices services = Services(owner, NoSleep());
     services.open_channel = []() -> std::unique_ptr<ServerChannel> {
         throw std::runtime_error("no Winsock");
     };

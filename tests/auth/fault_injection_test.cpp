@@ -18,6 +18,7 @@
 #include "auth/server_exchange.h"
 #include "formats/byte_stream.h"
 #include "formats/zip_file.h"
+#include "tests/support/recorded_pauses.h"
 #include "tests/support/loopback_server.h"
 #include "tests/support/recording_owner.h"
 
@@ -54,17 +55,6 @@ private:
     std::size_t pass_ = 0;
 };
 
-// Pauses are recorded, not slept; the jitter is the largest its range allows.
-class VirtualTime final : public WorkerTime {
-public:
-    std::vector<long> pauses;
-    bool Sleep(std::chrono::milliseconds duration, WakeUps) override {
-        pauses.push_back(static_cast<long>(duration.count()));
-        return false;
-    }
-    void WakeUp() override {}
-    std::uint32_t Random(std::uint32_t range) override { return range - 1; }
-};
 
 // The real exchange, watched: the largest answer buffer and cookie store seen after any call.
 struct Watch {
@@ -257,7 +247,7 @@ TEST(FaultInjection, EachFaultIsReportedPausedBoundedAndRecoveredFrom) {
         auto owner = std::make_shared<PassOwner>();
         owner->urls = {server->BaseUrl(), c.fault_url.empty() ? server->BaseUrl() : c.fault_url,
                        server->BaseUrl()};
-        auto time = std::make_shared<VirtualTime>();
+        auto time = std::make_shared<test::RecordedPauses>();
         const FixedLocalClock clock({2015, 5, 15, 14, 30, 22, 123});
         Watch watch;
         AuthWorkerServices services;

@@ -5,6 +5,7 @@
 
 #include "auth/auth_thread.h"
 #include "auth/server_exchange.h"
+#include "tests/support/recorded_pauses.h"
 #include "tests/support/access_server.h"
 #include "tests/support/recording_owner.h"
 
@@ -13,25 +14,12 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Pauses are not slept; a test hook runs at each one, numbered from 0.
-class HookedTime final : public WorkerTime {
-public:
-    std::vector<long> pauses;
-    std::function<void(std::size_t)> at_pause;
-    bool Sleep(std::chrono::milliseconds duration, WakeUps) override {
-        pauses.push_back(static_cast<long>(duration.count()));
-        if (at_pause) at_pause(pauses.size() - 1);
-        return false;
-    }
-    void WakeUp() override {}
-    std::uint32_t Random(std::uint32_t range) override { return range - 1; }
-};
 
 TEST(WorkerWithReferenceServer, RecoversWhenTheServerComesBack) {
     test::AccessServer server;
     const std::string base = server.BaseUrl();
     auto owner = std::make_shared<test::RecordingOwner>(std::u16string(base.begin(), base.end()));
-    auto time = std::make_shared<HookedTime>();
+    auto time = std::make_shared<test::RecordedPauses>();
     // After the first poll the server goes away; after the first failure it comes back.
     time->at_pause = [&](std::size_t pause) {
         if (pause == 0) server.Stop();
