@@ -8,8 +8,8 @@
 #     WORKSTATION  english (ANSI 1252), russian (ANSI 1251, Russian messages and formats), or
 #                  x86 (the 32-bit programs under the 32-bit Wine, English)
 #     BUILD        the build folder holding tests/vq_tests.exe (build/windows, build/windows-x86)
-#     FILTER       a gtest filter; by default everything but the monitor window's soak, which
-#                  runs on the Russian workstation only
+#     FILTER       a gtest filter (or GTEST_FILTER, which ctest passes on); by default everything
+#                  but the monitor window's soak, which runs on the Russian workstation only
 #
 # Prints the test program's output and a last line "windows suite WORKSTATION: N passed,
 # N failed, N skipped"; exits 0 when the report exists, shows no failure and at least one test
@@ -20,7 +20,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$root" || exit 1
 workstation=${1:?workstation: english, russian or x86}
 build=$(cd "${2:?build folder}" && pwd) || exit 1
-filter=${3:-}
+filter=${3:-${GTEST_FILTER:-}}
 source scripts/wine-desktop
 source tests/tools/reference_server.sh
 
