@@ -4,8 +4,10 @@ namespace vq {
 
 AddressChangeNotification::AddressChangeNotification(std::function<void()> on_change)
     : on_change_(std::move(on_change)) {
-    const auto notify = library_.Find<decltype(::NotifyUnicastIpAddressChange)>("NotifyUnicastIpAddressChange");
-    if (!notify || !library_.Find<decltype(::CancelMibChangeNotify2)>("CancelMibChangeNotify2")) return;
+    const auto notify =
+        library_.Find<decltype(::NotifyUnicastIpAddressChange)>("NotifyUnicastIpAddressChange");
+    if (!notify || !library_.Find<decltype(::CancelMibChangeNotify2)>("CancelMibChangeNotify2"))
+        return;
     HANDLE handle = nullptr;
     // Both IPv4 and IPv6; no call for the addresses there are now.
     if (notify(AF_UNSPEC, &AddressChangeNotification::Callback, this, FALSE, &handle) == NO_ERROR)

@@ -35,7 +35,8 @@ public:
     static bool IsAddressAddedOrChanged(MIB_NOTIFICATION_TYPE type);
 
 private:
-    static void NETIOAPI_API_ Callback(void* context, MIB_UNICASTIPADDRESS_ROW* row, MIB_NOTIFICATION_TYPE type);
+    static void NETIOAPI_API_ Callback(void* context, MIB_UNICASTIPADDRESS_ROW* row,
+                                       MIB_NOTIFICATION_TYPE type);
 
     std::function<void()> on_change_;
     SystemLibrary library_{L"iphlpapi.dll"};

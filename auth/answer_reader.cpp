@@ -105,7 +105,9 @@ std::string PlainFraming(std::string_view head) {
             fields.push_back({head.substr(at, std::min(head.find(':', at), end) - at), at, end});
         at = end;
     }
-    const auto text = [&](const Field& field) { return head.substr(field.start, field.end - field.start); };
+    const auto text = [&](const Field& field) {
+        return head.substr(field.start, field.end - field.start);
+    };
     bool has_encoding = false, chunked = false;
     for (const auto& field : fields) {
         if (!IEquals(Trim(field.name), kEncoding)) continue;
@@ -231,9 +233,12 @@ void AnswerReader::Parse() {
         pending_.erase(0, used);
         if (error == http::error::need_more) break;
         if (error) Fail(error, parser_->limits);
-        if (header_was_done) body_bytes_ += used;
-        else if (parser.is_header_done()) body_bytes_ += parser.get().body().size();
-        if (body_bytes_ > parser_->limits.body_bytes) Fail(http::error::body_limit, parser_->limits);
+        if (header_was_done)
+            body_bytes_ += used;
+        else if (parser.is_header_done())
+            body_bytes_ += parser.get().body().size();
+        if (body_bytes_ > parser_->limits.body_bytes)
+            Fail(http::error::body_limit, parser_->limits);
         if (parser_->discard_body) parser.get().body().clear();
         if (used == 0) break;
     }
@@ -244,8 +249,7 @@ void AnswerReader::FeedEndOfStream() {
     ended_ = true;
     auto& parser = parser_->parser;
     if (parser.is_done()) return;
-    if (!parser.is_header_done())
-        throw ExchangeError(failure_text::ClosedInsideHeaders());
+    if (!parser.is_header_done()) throw ExchangeError(failure_text::ClosedInsideHeaders());
     beast::error_code error;
     parser.put_eof(error);
     if (!error) return;

@@ -45,7 +45,7 @@ public:
     // Available once the header is done.
     int Status() const;
     const std::string& StatusLine() const { return status_line_; }
-    std::string Header(std::string_view name) const;            // first value, or empty
+    std::string Header(std::string_view name) const;                // first value, or empty
     std::vector<std::string> Headers(std::string_view name) const;  // every value, in order
     // Whether the answer asks to keep the connection: its Connection or Proxy-Connection header
     // is "keep-alive" (any case, blanks around ignored).
@@ -65,7 +65,7 @@ private:
     std::unique_ptr<Parser> parser_;
     std::string pending_;
     std::string status_line_;
-    std::size_t body_bytes_ = 0;  // body bytes (chunk framing included) taken so far
+    std::size_t body_bytes_ = 0;    // body bytes (chunk framing included) taken so far
     std::size_t head_scanned_ = 0;  // bytes of pending_ searched for the head's end so far
     bool head_plain_ = false;       // the head's framing headers have been made plain
     bool ended_ = false;

@@ -13,9 +13,8 @@ TAuthThread::TAuthThread(AuthWorkerServices services, long passes)
     : state_(std::make_shared<State>(std::move(services))) {
     thread_ = std::thread([state = state_, passes] {
         long pass = 0;
-        state->worker.Execute([&] {
-            return state->terminated.load() || (passes > 0 && pass++ >= passes);
-        });
+        state->worker.Execute(
+            [&] { return state->terminated.load() || (passes > 0 && pass++ >= passes); });
         state->finished = true;
     });
 }

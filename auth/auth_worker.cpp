@@ -92,7 +92,7 @@ void AuthWorker::RunPass(Resources& r) {
         owner.Send(WM_AUTH_NEED_DATA, module, &r.values);
         return;
     }
-    RequireAnswerLines(r.lines);  // 8
+    RequireAnswerLines(r.lines);                           // 8
     if (!AnswerKeywordIs(r.lines, wire::kServerStatusOk))  // 9
         Fail(ErrorText(r.lines, r.channel->CodePage()));
 
@@ -126,8 +126,10 @@ void AuthWorker::WakeUp() { services_.time->WakeUp(); }
 // of network and may be dead without either end having said so.
 bool AuthWorker::Pause(Resources& r, WorkerPause pause) {
     const auto jitter = services_.time->Random(static_cast<std::uint32_t>(pause.spread_ms));
-    const auto wake_ups = r.early_pass_allowed ? WorkerTime::WakeUps::EndThePause : WorkerTime::WakeUps::WaitThemOut;
-    const bool woken = services_.time->Sleep(std::chrono::milliseconds(pause.base_ms + static_cast<int>(jitter)), wake_ups);
+    const auto wake_ups =
+        r.early_pass_allowed ? WorkerTime::WakeUps::EndThePause : WorkerTime::WakeUps::WaitThemOut;
+    const bool woken = services_.time->Sleep(
+        std::chrono::milliseconds(pause.base_ms + static_cast<int>(jitter)), wake_ups);
     r.early_pass_allowed = !woken;
     if (woken) {
         Log(kLogPauseEndedEarly);

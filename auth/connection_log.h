@@ -16,7 +16,8 @@ namespace vq {
 // What the worker writes when it starts and when it ends.
 inline constexpr std::u16string_view kLogWorkerStarted = u"Начало работы потока авторизации";
 inline constexpr std::u16string_view kLogWorkerFinished = u"Завершение потока авторизации";
-inline constexpr std::u16string_view kLogPauseEndedEarly = u"Пауза прервана: компьютер вышел из сна или сменилась сеть";
+inline constexpr std::u16string_view kLogPauseEndedEarly =
+    u"Пауза прервана: компьютер вышел из сна или сменилась сеть";
 
 class ConnectionLog {
 public:

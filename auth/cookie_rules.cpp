@@ -9,9 +9,8 @@ namespace {
 // Dotted digits, or IPv6 with colons.
 bool IsIpAddress(std::string_view host) {
     if (host.find(':') != std::string_view::npos) return true;
-    return !host.empty() && std::all_of(host.begin(), host.end(), [](char c) {
-        return (c >= '0' && c <= '9') || c == '.';
-    });
+    return !host.empty() && std::all_of(host.begin(), host.end(),
+                                        [](char c) { return (c >= '0' && c <= '9') || c == '.'; });
 }
 
 }  // namespace

@@ -52,9 +52,7 @@ std::string ClosedInsideHeaders() {
     return "Сервер закрыл соединение, не передав заголовки ответа";
 }
 
-std::string ClosedInsideChunk() {
-    return "Сервер закрыл соединение посреди блока ответа";
-}
+std::string ClosedInsideChunk() { return "Сервер закрыл соединение посреди блока ответа"; }
 
 std::string ClosedInsideAnswer() { return "Сервер закрыл соединение, не передав ответ целиком"; }
 

@@ -71,20 +71,19 @@ void HttpConnection::Open(const std::string& host_name, std::uint16_t port) {
     beast::error_code error;
     tcp::resolver resolver(impl_->context);
     const auto endpoints = resolver.resolve(host_name, std::to_string(port), error);
-    if (error)
-        throw ExchangeError(failure_text::CannotResolve(host_name, Description(error)));
+    if (error) throw ExchangeError(failure_text::CannotResolve(host_name, Description(error)));
 
     impl_->stream.emplace(impl_->context);
     impl_->stream->expires_never();
-    impl_->stream->async_connect(endpoints, [&error](const beast::error_code& e, const tcp::endpoint&) {
-        error = e;
-    });
+    impl_->stream->async_connect(
+        endpoints, [&error](const beast::error_code& e, const tcp::endpoint&) { error = e; });
     impl_->RunToCompletion();
     if (error) {
         impl_->stream.reset();
-        throw ExchangeError(failure_text::CannotConnect(Endpoint(host_name, port), Description(error)),
-                            IsLocalSocketFailure(error) ? ExchangeError::Kind::LocalSocketFailure
-                                                      : ExchangeError::Kind::Other);
+        throw ExchangeError(
+            failure_text::CannotConnect(Endpoint(host_name, port), Description(error)),
+            IsLocalSocketFailure(error) ? ExchangeError::Kind::LocalSocketFailure
+                                        : ExchangeError::Kind::Other);
     }
     // Requests are written whole; there is nothing to gain from Nagle's delay.
     impl_->stream->socket().set_option(tcp::no_delay(true), error);
@@ -102,8 +101,7 @@ void HttpConnection::Write(std::string_view head, std::string_view body) {
                       [&error](const beast::error_code& e, std::size_t) { error = e; });
     impl_->RunToCompletion();
     peer_closed_ = IsClosedByPeer(error);
-    if (error == beast::error::timeout)
-        throw ExchangeError(failure_text::SendTimedOut(timeout_));
+    if (error == beast::error::timeout) throw ExchangeError(failure_text::SendTimedOut(timeout_));
     if (error) throw ExchangeError(failure_text::CannotSend(Description(error)));
 }
 

@@ -16,11 +16,12 @@ bool IsLocalSocketFailure(const boost::system::error_code& error) {
     constexpr int kAddressNotAvailable = EADDRNOTAVAIL;
 #endif
     // The same names stand for the POSIX errno values and for the WSA codes on Windows.
-    return error == asio::error::address_in_use ||          // EADDRINUSE / WSAEADDRINUSE
-           error == asio::error::no_buffer_space ||          // ENOBUFS / WSAENOBUFS: no ports left
+    return error == asio::error::address_in_use ||   // EADDRINUSE / WSAEADDRINUSE
+           error == asio::error::no_buffer_space ||  // ENOBUFS / WSAENOBUFS: no ports left
            error == asio::error::address_family_not_supported ||
-           error == asio::error::no_descriptors ||           // EMFILE / WSAEMFILE
-           error == boost::system::error_code(kAddressNotAvailable, asio::error::get_system_category());
+           error == asio::error::no_descriptors ||  // EMFILE / WSAEMFILE
+           error ==
+               boost::system::error_code(kAddressNotAvailable, asio::error::get_system_category());
 }
 
 }  // namespace vq

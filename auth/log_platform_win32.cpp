@@ -21,8 +21,8 @@ std::string SystemText(DWORD code) {
         nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     std::u16string text = FromWide(std::wstring_view(buffer, buffer != nullptr ? length : 0));
     LocalFree(buffer);
-    while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' ||
-                             text.back() == u' ' || text.back() == u'.')) {
+    while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' ' ||
+                             text.back() == u'.')) {
         text.pop_back();
     }
     return text.empty() ? std::string("system error") : Utf16ToUtf8(text);

@@ -71,8 +71,7 @@ TargetUrl ParseTargetUrl(std::string_view url) {
 
 TargetUrl ResolveLocation(const TargetUrl& current, std::string_view location) {
     const auto reference = urls::parse_uri_reference(location);
-    if (!reference)
-        throw ExchangeError(failure_text::InvalidRedirect(location));
+    if (!reference) throw ExchangeError(failure_text::InvalidRedirect(location));
     urls::url resolved;
     const auto base = urls::parse_uri(current.text);
     if (!base || !urls::resolve(*base, *reference, resolved))

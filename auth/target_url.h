@@ -10,12 +10,12 @@
 namespace vq {
 
 struct TargetUrl {
-    std::string text;        // the whole URL as parsed
-    std::string host;        // as written in the URL: what the Host header names ("[::1]" too)
-    std::string host_name;   // what the resolver is given (IPv6 literals without brackets)
+    std::string text;       // the whole URL as parsed
+    std::string host;       // as written in the URL: what the Host header names ("[::1]" too)
+    std::string host_name;  // what the resolver is given (IPv6 literals without brackets)
     std::uint16_t port = 80;
-    std::string target;      // path (at least "/") and "?" query: the request line's target
-    std::string path;        // path alone, for the cookie store
+    std::string target;  // path (at least "/") and "?" query: the request line's target
+    std::string path;    // path alone, for the cookie store
 
     // The Host header's value: the host, and ":" port when the port is not 80.
     std::string HostHeader() const;

@@ -16,7 +16,8 @@ bool SystemWorkerTime::Sleep(std::chrono::milliseconds duration, WakeUps wake_up
         return false;
     }
     std::unique_lock lock(mutex_);
-    const bool woken = wake_up_arrived_.wait_for(lock, duration, [this] { return wake_up_pending_; });
+    const bool woken =
+        wake_up_arrived_.wait_for(lock, duration, [this] { return wake_up_pending_; });
     wake_up_pending_ = false;
     return woken;
 }

@@ -7,8 +7,8 @@ namespace vq {
 SingleByteCodePage::SingleByteCodePage(const std::array<char16_t, 256>& characters)
     : characters_(characters) {
     for (int byte = 0; byte < 256; ++byte)
-        bytes_by_character_[static_cast<std::size_t>(byte)] = {characters[static_cast<std::size_t>(byte)],
-                                                               static_cast<unsigned char>(byte)};
+        bytes_by_character_[static_cast<std::size_t>(byte)] = {
+            characters[static_cast<std::size_t>(byte)], static_cast<unsigned char>(byte)};
     std::stable_sort(bytes_by_character_.begin(), bytes_by_character_.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
 }

@@ -55,8 +55,8 @@ private:
 class FileStream final : public ByteStream {
 public:
     enum class Mode {
-        Create,        // create or truncate, read and write
-        OpenRead,      // read only; other writers are denied where the platform allows it
+        Create,    // create or truncate, read and write
+        OpenRead,  // read only; other writers are denied where the platform allows it
     };
 
     FileStream(const std::filesystem::path& file_name, Mode mode);

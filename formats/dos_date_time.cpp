@@ -31,8 +31,8 @@ std::uint32_t DateTimeToDosDateTime(const LocalDateTime& moment) {
     if (!IsValidTime(moment.hour, moment.minute, second)) return 0;
     const auto time =
         static_cast<std::uint32_t>(second / 2 + moment.minute * 32 + moment.hour * 2048);
-    const auto date = static_cast<std::uint32_t>(moment.day + moment.month * 32 +
-                                                 (moment.year - 1980) * 512);
+    const auto date =
+        static_cast<std::uint32_t>(moment.day + moment.month * 32 + (moment.year - 1980) * 512);
     return date << 16 | time;
 }
 

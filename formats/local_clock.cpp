@@ -21,8 +21,13 @@ public:
 #else
         localtime_r(&seconds, &local);
 #endif
-        return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                local.tm_min,         local.tm_sec,     static_cast<int>(ms.count())};
+        return {local.tm_year + 1900,
+                local.tm_mon + 1,
+                local.tm_mday,
+                local.tm_hour,
+                local.tm_min,
+                local.tm_sec,
+                static_cast<int>(ms.count())};
     }
 };
 

@@ -111,8 +111,8 @@ std::unique_ptr<RegistryKey> MemoryRegistry::OpenKey(RegistryRoot root, std::u16
     return std::make_unique<MemoryRegistryKey>(*key, writable);
 }
 
-void MemoryRegistry::SetValue(RegistryRoot root, std::u16string_view path,
-                              std::u16string_view name, RegistryValue value) {
+void MemoryRegistry::SetValue(RegistryRoot root, std::u16string_view path, std::u16string_view name,
+                              RegistryValue value) {
     KeyData& key = CreateKey(root, path);
     const auto found = key.Find(name);
     if (found != key.values.end())

@@ -19,24 +19,24 @@ using KeyHandle = UniqueHandle<HKEY, &RegCloseKey>;
 
 HKEY RootKey(RegistryRoot root) {
     switch (root) {
-        case RegistryRoot::CurrentUser: return HKEY_CURRENT_USER;
-        case RegistryRoot::LocalMachine: return HKEY_LOCAL_MACHINE;
-        case RegistryRoot::Users: return HKEY_USERS;
-        case RegistryRoot::ClassesRoot: return HKEY_CLASSES_ROOT;
-        case RegistryRoot::CurrentConfig: return HKEY_CURRENT_CONFIG;
+    case RegistryRoot::CurrentUser: return HKEY_CURRENT_USER;
+    case RegistryRoot::LocalMachine: return HKEY_LOCAL_MACHINE;
+    case RegistryRoot::Users: return HKEY_USERS;
+    case RegistryRoot::ClassesRoot: return HKEY_CLASSES_ROOT;
+    case RegistryRoot::CurrentConfig: return HKEY_CURRENT_CONFIG;
     }
     return HKEY_CURRENT_USER;
 }
 
 RegistryValueType ValueType(DWORD type) {
     switch (type) {
-        case REG_SZ: return RegistryValueType::String;
-        case REG_EXPAND_SZ: return RegistryValueType::ExpandString;
-        case REG_MULTI_SZ: return RegistryValueType::MultiString;
-        case REG_DWORD: return RegistryValueType::DWord;
-        case REG_QWORD: return RegistryValueType::QWord;
-        case REG_BINARY: return RegistryValueType::Binary;
-        default: return RegistryValueType::Other;
+    case REG_SZ: return RegistryValueType::String;
+    case REG_EXPAND_SZ: return RegistryValueType::ExpandString;
+    case REG_MULTI_SZ: return RegistryValueType::MultiString;
+    case REG_DWORD: return RegistryValueType::DWord;
+    case REG_QWORD: return RegistryValueType::QWord;
+    case REG_BINARY: return RegistryValueType::Binary;
+    default: return RegistryValueType::Other;
     }
 }
 
@@ -54,14 +54,15 @@ public:
         std::wstring buffer(longest + 1, L'\0');
         for (DWORD index = 0;;) {
             DWORD length = static_cast<DWORD>(buffer.size());
-            const LSTATUS status = RegEnumValueW(key_.Get(), index, buffer.data(), &length,
-                                                 nullptr, nullptr, nullptr, nullptr);
+            const LSTATUS status = RegEnumValueW(key_.Get(), index, buffer.data(), &length, nullptr,
+                                                 nullptr, nullptr, nullptr);
             if (status == ERROR_NO_MORE_ITEMS) break;
             if (status == ERROR_MORE_DATA) {  // a longer name was added meanwhile
                 buffer.resize(buffer.size() * 2);
                 continue;
             }
-            if (status != ERROR_SUCCESS) throw Exception("Failed to list the registry key's values");
+            if (status != ERROR_SUCCESS)
+                throw Exception("Failed to list the registry key's values");
             names.push_back(FromWide(std::wstring_view(buffer.data(), length)));
             ++index;
         }
@@ -74,13 +75,13 @@ public:
         DWORD size = 0;
         std::vector<BYTE> data;
         for (;;) {
-            LSTATUS status = RegQueryValueExW(key_.Get(), wide_name.c_str(), nullptr, &type,
-                                              nullptr, &size);
+            LSTATUS status =
+                RegQueryValueExW(key_.Get(), wide_name.c_str(), nullptr, &type, nullptr, &size);
             if (status == ERROR_FILE_NOT_FOUND) return std::nullopt;
             if (status != ERROR_SUCCESS) throw ReadFailure(name);
             data.resize(size);
-            status = RegQueryValueExW(key_.Get(), wide_name.c_str(), nullptr, &type, data.data(),
-                                      &size);
+            status =
+                RegQueryValueExW(key_.Get(), wide_name.c_str(), nullptr, &type, data.data(), &size);
             if (status == ERROR_MORE_DATA) continue;  // the value grew between the two calls
             if (status == ERROR_FILE_NOT_FOUND) return std::nullopt;
             if (status != ERROR_SUCCESS) throw ReadFailure(name);

@@ -15,7 +15,8 @@ public:
         const int size = static_cast<int>(bytes.size());
         const int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
         std::u16string text(static_cast<std::size_t>(n), u'\0');
-        MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, reinterpret_cast<wchar_t*>(text.data()), n);
+        MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, reinterpret_cast<wchar_t*>(text.data()),
+                            n);
         return text;
     }
 

@@ -20,7 +20,8 @@ std::wstring SystemFolderPath(const wchar_t* file_name) {
 SystemLibrary::SystemLibrary(const wchar_t* file_name) {
     const std::wstring path = SystemFolderPath(file_name);
     // A full path is loaded from there and nowhere else; the DLLs it needs in turn are system ones.
-    if (!path.empty()) module_ = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    if (!path.empty())
+        module_ = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 SystemLibrary::~SystemLibrary() {

@@ -59,7 +59,8 @@ void TValueList::CheckIndex(int index) const {
 }
 
 void TValueList::Append(std::u16string name, std::u16string value) {
-    entries_.push_back(Entry{std::move(name), TValueListString{std::move(value), nullptr, nullptr}});
+    entries_.push_back(
+        Entry{std::move(name), TValueListString{std::move(value), nullptr, nullptr}});
     // Appending moves no other entry, so a valid index only gains this name (the later of two
     // equal names wins). Should that fail, the index is rebuilt on the next lookup.
     if (index_valid_) {
@@ -113,7 +114,8 @@ void TValueList::SetValue(int index, std::u16string_view value) {
 int TValueList::IndexOfName(std::u16string_view name) const {
     if (!index_valid_) {
         index_.clear();
-        for (int i = 0; i < GetCount(); ++i) index_.insert_or_assign(UpperCase(entries_[i].name), i);
+        for (int i = 0; i < GetCount(); ++i)
+            index_.insert_or_assign(UpperCase(entries_[i].name), i);
         index_valid_ = true;
     }
     const auto found = index_.find(UpperCase(name));
@@ -259,16 +261,15 @@ std::size_t TValueList::ReadFromStream(ByteStream& stream) {
     unsigned char header[4];
     stream.ReadBuffer(header, sizeof header);
     std::size_t read = sizeof header;
-    const auto count = static_cast<std::int32_t>(
-        header[0] | (header[1] << 8) | (header[2] << 16) |
-        (static_cast<std::uint32_t>(header[3]) << 24));
+    const auto count = static_cast<std::int32_t>(header[0] | (header[1] << 8) | (header[2] << 16) |
+                                                 (static_cast<std::uint32_t>(header[3]) << 24));
     if (count <= 0) return read;
 
     // Each entry takes at least two 4-byte lengths, so a forged count cannot reserve more than
     // the stream could fill; a count the stream does not hold ends in EReadError.
     constexpr std::uint64_t kSmallestEntry = 8;
-    entries_.reserve(static_cast<std::size_t>(
-        std::min<std::uint64_t>(static_cast<std::uint64_t>(count), stream.Remaining() / kSmallestEntry)));
+    entries_.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(
+        static_cast<std::uint64_t>(count), stream.Remaining() / kSmallestEntry)));
     for (std::int32_t i = 0; i < count; ++i) {
         std::u16string name;
         std::u16string value;

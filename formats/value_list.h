@@ -119,7 +119,7 @@ private:
     struct TValueListString {
         std::u16string Value;
         std::unique_ptr<TValueList> SubItem;  // owned
-        void* Object = nullptr;  // the entry's _Object: any caller's object, not owned
+        void* Object = nullptr;               // the entry's _Object: any caller's object, not owned
     };
     struct Entry {
         std::u16string name;

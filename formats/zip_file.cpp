@@ -112,7 +112,7 @@ public:
 
     // Called with fields, reads each in turn; what names them in the truncation error.
     auto Fields(const char* what) {
-        return [this, what]<std::unsigned_integral... Field>(Field&... fields) {
+        return [ this, what ]<std::unsigned_integral... Field>(Field & ... fields) {
             (Get(fields, what), ...);
         };
     }
@@ -233,8 +233,7 @@ bool SkipToFirstLocalRecord(ByteStream& stream) {
         std::array<unsigned char, 4> bytes{};
         stream.Read(bytes.data(), bytes.size());
         if (stream.Position() >= stream.Size()) return false;
-        if (FromLittleEndian<std::uint32_t>(bytes.data()) == kLocalFileHeaderSignature)
-            return true;
+        if (FromLittleEndian<std::uint32_t>(bytes.data()) == kLocalFileHeaderSignature) return true;
     }
 }
 

@@ -57,8 +57,8 @@ std::string ZlibDeflater::Compress(std::string_view bytes) {
         }
     } else {
         auto fresh = std::make_unique<Stream>();
-        const int init = deflateInit2(&fresh->z, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15, 8,
-                                      Z_DEFAULT_STRATEGY);
+        const int init =
+            deflateInit2(&fresh->z, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY);
         if (init != Z_OK) {
             const std::string message = ZlibMessage("Compression error", init, fresh->z);
             fresh->z.state = nullptr;  // nothing to end
@@ -128,8 +128,7 @@ std::string ZlibDecompress(std::string_view input, std::uint64_t max_output) {
             output.resize(static_cast<std::size_t>(std::min(wanted, max_output)));
         }
         const std::size_t room = std::min<std::size_t>(output.size() - produced, kMaxPass);
-        stream.next_out =
-            reinterpret_cast<Bytef*>(room != 0 ? output.data() + produced : &no_room);
+        stream.next_out = reinterpret_cast<Bytef*>(room != 0 ? output.data() + produced : &no_room);
         stream.avail_out = static_cast<uInt>(room);
         const int code = inflate(&stream, Z_NO_FLUSH);
         produced += room - stream.avail_out;

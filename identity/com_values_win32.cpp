@@ -63,8 +63,10 @@ VARIANT* Variant::Put() noexcept {
 
 SafeArrayAccess::SafeArrayAccess(SAFEARRAY* array) noexcept {
     result_ = SafeArrayAccessData(array, &data_);
-    if (SUCCEEDED(result_)) array_ = array;
-    else data_ = nullptr;
+    if (SUCCEEDED(result_))
+        array_ = array;
+    else
+        data_ = nullptr;
 }
 
 SafeArrayAccess::~SafeArrayAccess() { Unaccess(); }

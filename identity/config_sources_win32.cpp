@@ -49,10 +49,9 @@ bool Win32ConfigSources::IniFileExists() const {
 
     // GetFileAttributesW describes a symbolic link itself; opening it (with no access rights
     // asked, so that locks and permissions do not matter) reaches the target, if there is one.
-    const FileHandle target(CreateFileW(path.c_str(), 0,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                                        nullptr));
+    const FileHandle target(
+        CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
     return target.Valid() && GetFileInformationByHandle(target.Get(), &info) &&
            (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
@@ -69,15 +68,13 @@ std::u16string Win32ConfigSources::ReadIniString(std::u16string_view section,
         const FileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.Valid())
-            throw EFOpenError("Cannot open file \"" + Utf16ToUtf8(ini_path_) + "\"");
+        if (!file.Valid()) throw EFOpenError("Cannot open file \"" + Utf16ToUtf8(ini_path_) + "\"");
     }
 
     std::wstring value(kIniValueCapacity, L'\0');
-    const DWORD length =
-        GetPrivateProfileStringW(ToWide(section).c_str(), ToWide(key).c_str(),
-                                 ToWide(default_value).c_str(), value.data(), kIniValueCapacity,
-                                 path.c_str());
+    const DWORD length = GetPrivateProfileStringW(ToWide(section).c_str(), ToWide(key).c_str(),
+                                                  ToWide(default_value).c_str(), value.data(),
+                                                  kIniValueCapacity, path.c_str());
     return FromWide(std::wstring_view(value.data(), length));
 }
 

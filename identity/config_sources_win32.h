@@ -14,8 +14,7 @@ namespace vq {
 
 class Win32ConfigSources final : public ConfigSources {
 public:
-    Win32ConfigSources(std::u16string_view executable_path,
-                       std::vector<std::u16string> arguments,
+    Win32ConfigSources(std::u16string_view executable_path, std::vector<std::u16string> arguments,
                        Registry& registry = PlatformRegistry());
 
     const std::vector<std::u16string>& Arguments() const override { return arguments_; }

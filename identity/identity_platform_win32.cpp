@@ -48,7 +48,9 @@ std::u16string Written(const std::wstring& buffer, std::size_t length) {
     return FromWide(std::wstring_view(buffer.data(), end));
 }
 
-DirectoryAnswer Failure(HRESULT error) { return {static_cast<std::int32_t>(error), DirectoryText{}}; }
+DirectoryAnswer Failure(HRESULT error) {
+    return {static_cast<std::int32_t>(error), DirectoryText{}};
+}
 
 DirectoryText TextOf(const VARIANT& value) {
     if (value.vt == VT_BSTR) return {BstrText(value.bstrVal), 0};
@@ -100,8 +102,7 @@ public:
         wchar_t method_name[] = L"Get";
         LPOLESTR names[] = {method_name};
         DISPID method = DISPID_UNKNOWN;
-        HRESULT result =
-            dispatch_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &method);
+        HRESULT result = dispatch_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &method);
         if (FAILED(result)) return Failure(result);
 
         Variant argument{Bstr(attribute)};

@@ -23,8 +23,7 @@ public:
     Win32IdentityPlatform();
 
     // Nothing when secur32 or its GetUserNameExW is missing, as when the call fails.
-    std::optional<std::u16string> GetUserNameExW(NameFormat format,
-                                                 std::size_t capacity) override;
+    std::optional<std::u16string> GetUserNameExW(NameFormat format, std::size_t capacity) override;
     TokenOpening OpenThreadToken() override;
     TokenOpening OpenProcessToken() override;
     TokenInformation GetTokenInformation(const AccessToken& token,

@@ -37,8 +37,7 @@ std::u16string GetTcpipDomain(Registry& registry) {
                               kTcpipDomainValue);
 }
 
-bool GetTokenUserAccount(IdentityPlatform& platform, std::u16string& name,
-                         std::u16string& domain) {
+bool GetTokenUserAccount(IdentityPlatform& platform, std::u16string& name, std::u16string& domain) {
     try {
         // The thread's own token when it impersonates, else the process's.
         TokenOpening opening = platform.OpenThreadToken();

@@ -43,8 +43,7 @@ std::u16string GetTcpipDomain(Registry& registry);
 // The account of the calling thread's token (or the process's, when the thread has none): its
 // name and the name of the domain that holds it. False on any failure; name and domain are set
 // only when the result is true.
-bool GetTokenUserAccount(IdentityPlatform& platform, std::u16string& name,
-                         std::u16string& domain);
+bool GetTokenUserAccount(IdentityPlatform& platform, std::u16string& name, std::u16string& domain);
 
 // Appends one line per direct directory group of the user: the account's domain name, "\", the
 // group's common name, in the locale's case-insensitive order. Nothing when the account lookup

@@ -23,7 +23,8 @@ inline constexpr std::u16string_view kProductPageAddress = u"http://www.tolmar.r
 inline constexpr std::u16string_view kProductForumAddress = u"http://forum.tolmar.ru/veltrano/";
 
 // The fixed captions.
-inline constexpr std::u16string_view kAboutCreditLine = u"\u00A9 2009\u20132026 Tolmar, Санкт-Петербург";
+inline constexpr std::u16string_view kAboutCreditLine =
+    u"\u00A9 2009\u20132026 Tolmar, Санкт-Петербург";
 inline constexpr std::u16string_view kAboutServerCaption = u"Адрес сервера";
 inline constexpr std::u16string_view kAboutUserCaption = u"Пользователь";
 inline constexpr std::u16string_view kAboutDomainCaption = u"Домен";

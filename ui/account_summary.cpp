@@ -55,7 +55,8 @@ void ShowLimitedAccount(MonitorView& view, const TValueList& fields, char16_t se
     view.Dayli.text = FormatFixed(day, separator) + u" " + currency;
 
     view.TrafProgress.visible = true;
-    view.TrafProgress.position = static_cast<int>(std::clamp<std::int64_t>(percent, 0, kBarMaximum));
+    view.TrafProgress.position =
+        static_cast<int>(std::clamp<std::int64_t>(percent, 0, kBarMaximum));
 }
 
 void ShowUnlimitedAccount(MonitorView& view, const TValueList& fields, char16_t separator) {

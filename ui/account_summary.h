@@ -13,16 +13,16 @@
 namespace vq {
 
 // Account fields of the server's answer (wire names). Flags are set only when exactly "1".
-inline constexpr std::u16string_view kFieldBlocked = u"blocked";            // flag
-inline constexpr std::u16string_view kFieldBalans = u"balans";              // number; "-" = negative
-inline constexpr std::u16string_view kFieldUnlim = u"unlim";                // flag
-inline constexpr std::u16string_view kFieldTarif = u"tarif";                // tariff name
-inline constexpr std::u16string_view kFieldDname = u"dname";                // display name
-inline constexpr std::u16string_view kFieldIsStatic = u"is_static";         // flag: host by address
-inline constexpr std::u16string_view kFieldIP = u"IP";                      // the host's address
-inline constexpr std::u16string_view kFieldTraf = u"traf";                  // bytes
-inline constexpr std::u16string_view kFieldDayTraf = u"day_traf";           // bytes
-inline constexpr std::u16string_view kFieldDayBalans = u"day_balans";       // number
+inline constexpr std::u16string_view kFieldBlocked = u"blocked";       // flag
+inline constexpr std::u16string_view kFieldBalans = u"balans";         // number; "-" = negative
+inline constexpr std::u16string_view kFieldUnlim = u"unlim";           // flag
+inline constexpr std::u16string_view kFieldTarif = u"tarif";           // tariff name
+inline constexpr std::u16string_view kFieldDname = u"dname";           // display name
+inline constexpr std::u16string_view kFieldIsStatic = u"is_static";    // flag: host by address
+inline constexpr std::u16string_view kFieldIP = u"IP";                 // the host's address
+inline constexpr std::u16string_view kFieldTraf = u"traf";             // bytes
+inline constexpr std::u16string_view kFieldDayTraf = u"day_traf";      // bytes
+inline constexpr std::u16string_view kFieldDayBalans = u"day_balans";  // number
 inline constexpr std::u16string_view kFieldMonthFullPayment = u"month_fullpayment";  // number
 inline constexpr std::u16string_view kFieldTrafCurrency = u"traf_currency";  // currency text
 

@@ -24,8 +24,6 @@ void ShowBesidePointer(HoverWindow& window) {
     window.UpdateShadowPosition();
 }
 
-void ParkHidden(HoverWindow& window) {
-    window.PlaceHidden(ParkingPosition(window.OuterSize()));
-}
+void ParkHidden(HoverWindow& window) { window.PlaceHidden(ParkingPosition(window.OuterSize())); }
 
 }  // namespace vq

@@ -87,10 +87,11 @@ void TInfoForm::Show() {
         // Centred at the first showing only; afterwards the window stays where it was.
         RECT r{};
         GetWindowRect(window_, &r);
-        const AboutPoint at = CentredOnScreen(GetSystemMetrics(SM_CXSCREEN),
-                                              GetSystemMetrics(SM_CYSCREEN), r.right - r.left,
-                                              r.bottom - r.top);
-        SetWindowPos(window_, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        const AboutPoint at =
+            CentredOnScreen(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                            r.right - r.left, r.bottom - r.top);
+        SetWindowPos(window_, nullptr, at.x, at.y, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         shownBefore_ = true;
     }
     ShowWindow(window_, SW_SHOWNORMAL);
@@ -182,8 +183,8 @@ void TInfoForm::PaintTo(HDC dc) {
             // GdiAlphaBlend: the same blend from gdi32, a known DLL; AlphaBlend would need msimg32,
             // which the loader would look for in the program's folder first.
             const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-            GdiAlphaBlend(dc, r.left, r.top, picture->Width(), picture->Height(), picture->Dc(), 0, 0,
-                          picture->Width(), picture->Height(), blend);
+            GdiAlphaBlend(dc, r.left, r.top, picture->Width(), picture->Height(), picture->Dc(), 0,
+                          0, picture->Width(), picture->Height(), blend);
             break;
         }
         case AboutPaint::Line: {

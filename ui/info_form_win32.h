@@ -35,7 +35,8 @@ public:
 
     // Creates the window hidden. readRows gives the rows at every showing (FormShow);
     // openAddress carries out the clicks on the logo and the links.
-    TInfoForm(HINSTANCE instance, RowsReader readRows, AddressOpener openAddress = ShellOpenAddress);
+    TInfoForm(HINSTANCE instance, RowsReader readRows,
+              AddressOpener openAddress = ShellOpenAddress);
     ~TInfoForm();
     TInfoForm(const TInfoForm&) = delete;
     TInfoForm& operator=(const TInfoForm&) = delete;

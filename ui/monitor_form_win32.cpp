@@ -39,9 +39,9 @@ constexpr int kHeight8pt = -11;
 constexpr int kHeight10pt = -13;
 
 HFONT MakeFont(const wchar_t* face, int height, bool bold, bool italic) {
-    return CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, italic, FALSE, FALSE, RUSSIAN_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                       face);
+    return CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, italic, FALSE, FALSE,
+                       RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       DEFAULT_PITCH | FF_DONTCARE, face);
 }
 
 COLORREF ToColorRef(ViewColor color) {
@@ -76,7 +76,8 @@ struct TKVRMonitorForm::StaticText {
 ATOM TKVRMonitorForm::RegisterWindowClass(HINSTANCE instance) {
     WNDCLASSEXW existing{};
     existing.cbSize = sizeof(existing);
-    if (const ATOM atom = static_cast<ATOM>(GetClassInfoExW(instance, kClassName, &existing))) return atom;
+    if (const ATOM atom = static_cast<ATOM>(GetClassInfoExW(instance, kClassName, &existing)))
+        return atom;
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc =
@@ -98,10 +99,11 @@ TKVRMonitorForm::TKVRMonitorForm(ProgramStart start)
     // The program's windows are owned by a hidden application window, as a framework's forms are:
     // an owned window never gets a taskbar button, whatever the shell makes of the tool-window
     // style (Wine's taskbar, for one, lists every visible unowned window).
-    applicationWindow_.Reset(CreateWindowExW(0, L"STATIC", L"vq", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                             start_.instance, nullptr));
-    window_ = CreateWindowExW(params.exStyle, kClassName, L"", params.style, 0, 0, kMonitorClientWidth,
-                              kMonitorClientHeight, applicationWindow_.Get(), nullptr, start_.instance, this);
+    applicationWindow_.Reset(CreateWindowExW(0, L"STATIC", L"vq", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                             nullptr, start_.instance, nullptr));
+    window_ = CreateWindowExW(params.exStyle, kClassName, L"", params.style, 0, 0,
+                              kMonitorClientWidth, kMonitorClientHeight, applicationWindow_.Get(),
+                              nullptr, start_.instance, this);
     if (!window_) return;
 
     CreateControls();
@@ -109,7 +111,8 @@ TKVRMonitorForm::TKVRMonitorForm(ProgramStart start)
     shadowFrame_ = LoadShadowFrame(start_.instance);
     // The shadow follows the window's visible mark, not its platform visibility: parked, the
     // window is hidden with the mark kept, and its shadow stays shown off-screen beside it.
-    BoldWindowShadow1_ = std::make_unique<TBoldWindowShadow>(window_, shadowFrame_, [this] { return visibleMark_; });
+    BoldWindowShadow1_ =
+        std::make_unique<TBoldWindowShadow>(window_, shadowFrame_, [this] { return visibleMark_; });
     ApplyTrayIconSettings();
     ApplyTaskBarSettings();
     trayIcon_->Loaded();
@@ -145,10 +148,10 @@ void TKVRMonitorForm::CreateControls() {
         control->text = initial.text;
         control->color = initial.color;
         control->visible = initial.visible;
-        control->window = CreateWindowExW(0, L"STATIC", WidePtr(initial.text),
-                                          WS_CHILD | SS_NOPREFIX | align | (initial.visible ? WS_VISIBLE : 0),
-                                          r.left, r.top, r.width, r.height, window_, nullptr, start_.instance,
-                                          nullptr);
+        control->window = CreateWindowExW(
+            0, L"STATIC", WidePtr(initial.text),
+            WS_CHILD | SS_NOPREFIX | align | (initial.visible ? WS_VISIBLE : 0), r.left, r.top,
+            r.width, r.height, window_, nullptr, start_.instance, nullptr);
         SendMessageW(control->window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         statics_.push_back(std::move(control));
         return statics_.back().get();
@@ -157,8 +160,8 @@ void TKVRMonitorForm::CreateControls() {
     const DWORD line = SS_LEFTNOWORDWRAP;
     DisplayUserName_ = make(kDisplayUserName, view_.DisplayUserName, headerFont_.Get(), SS_LEFT);
     Tarif_ = make(kTarif, view_.Tarif, boldFont_.Get(), line);
-    TrafProgress_ = std::make_unique<QProgressBarWindow>(window_, kTrafProgress.left, kTrafProgress.top,
-                                                         kTrafProgress.width, kTrafProgress.height);
+    TrafProgress_ = std::make_unique<QProgressBarWindow>(
+        window_, kTrafProgress.left, kTrafProgress.top, kTrafProgress.width, kTrafProgress.height);
     FullTitle_ = make(kFullTitle, view_.FullTitle, windowFont_.Get(), line);
     FullTraf_ = make(kFullTraf, view_.FullTraf, boldFont_.Get(), line);
     Dayli_ = make(kDayli, view_.Dayli, boldFont_.Get(), line);
@@ -182,8 +185,10 @@ void TKVRMonitorForm::LoadPictures() {
     PicConected_ = LoadPictureResource(module, VQ_RES_PIC_CONECTED);
     PicStop_ = LoadPictureResource(module, VQ_RES_PIC_STOP);
     Image1_ = LoadPictureResource(module, VQ_RES_PIE_CHART);
-    if (auto strip = LoadPictureResource(module, VQ_RES_LOADING_ICONS)) LoadingIcon_.SetImagesBitmap(*strip);
-    if (auto strip = LoadPictureResource(module, VQ_RES_NORMAL_ICONS)) NormalIcons_.SetImagesBitmap(*strip);
+    if (auto strip = LoadPictureResource(module, VQ_RES_LOADING_ICONS))
+        LoadingIcon_.SetImagesBitmap(*strip);
+    if (auto strip = LoadPictureResource(module, VQ_RES_NORMAL_ICONS))
+        NormalIcons_.SetImagesBitmap(*strip);
 }
 
 void TKVRMonitorForm::ApplyTrayIconSettings() {
@@ -197,12 +202,16 @@ void TKVRMonitorForm::ApplyTrayIconSettings() {
     const PixelSurface keys = NormalIcons_.Image(kMenuIconReconnect);
     const PixelSurface cube = NormalIcons_.Image(kMenuIconAbout);
     const PixelSurface power = NormalIcons_.Image(kMenuIconExit);
-    menu_->AddItem(L"Переподключиться", [this] { N1Click(); }, &keys);
-    menu_->AddItem(L"О программе", [this] { N3Click(); }, &cube);
+    menu_->AddItem(
+        L"Переподключиться", [this] { N1Click(); }, &keys);
+    menu_->AddItem(
+        L"О программе", [this] { N3Click(); }, &cube);
     menu_->AddSeparator();
-    menu_->AddItem(L"Выход", [this] { N5Click(); }, &power);
+    menu_->AddItem(
+        L"Выход", [this] { N5Click(); }, &power);
 
-    trayIcon_ = std::make_unique<TCoolTrayIcon>(notify_->Handler(), timers_->Handler(), trayOwner_.get());
+    trayIcon_ =
+        std::make_unique<TCoolTrayIcon>(notify_->Handler(), timers_->Handler(), trayOwner_.get());
     TCoolTrayIcon& icon = *trayIcon_;
     icon.SetIconList(loadingImages_.get());
     icon.SetCycleIcons(true);
@@ -240,7 +249,8 @@ void TKVRMonitorForm::FormCreate() {
     SetWindowTextW(window_, kMonitorWindowTitle);
     SetStatus(esConecting);
     const ScreenPoint parked = ParkingPosition(OuterSize());
-    SetWindowPos(window_, HWND_TOPMOST, parked.x, parked.y, 0, 0, SWP_HIDEWINDOW | SWP_NOACTIVATE | SWP_NOSIZE);
+    SetWindowPos(window_, HWND_TOPMOST, parked.x, parked.y, 0, 0,
+                 SWP_HIDEWINDOW | SWP_NOACTIVATE | SWP_NOSIZE);
     config_.ReadServerConfig();
     const MonitorView before = view_;
     view_.DisplayUserName.text = HeaderUserName(identity_);
@@ -258,9 +268,9 @@ void TKVRMonitorForm::Reconect() {
     authOwner_ = std::make_shared<WindowAuthOwner>(window_);
     services.owner = authOwner_;
     services.time = std::make_shared<SystemWorkerTime>();
-    services.log = std::make_shared<FileConnectionLog>(
-        [arguments = start_.arguments] { return arguments; },
-        FromWide(start_.executable.parent_path().wstring()));
+    services.log =
+        std::make_shared<FileConnectionLog>([arguments = start_.arguments] { return arguments; },
+                                            FromWide(start_.executable.parent_path().wstring()));
     services.open_channel = [] { return std::make_unique<ServerExchange>(); };
     services.module_handle = reinterpret_cast<std::uintptr_t>(start_.instance);
     FAuthThread = std::make_unique<TAuthThread>(std::move(services));
@@ -293,7 +303,8 @@ void TKVRMonitorForm::ApplyView(const MonitorView& before) {
     if (TrafProgress_->Handle()) {
         TQProgressBar& bar = TrafProgress_->Bar();
         if (bar.Visible() != view_.TrafProgress.visible) bar.SetVisible(view_.TrafProgress.visible);
-        if (bar.position() != view_.TrafProgress.position) bar.SetPosition(view_.TrafProgress.position);
+        if (bar.position() != view_.TrafProgress.position)
+            bar.SetPosition(view_.TrafProgress.position);
     }
     // The labels and pictures are painted on the window itself.
     if (view_.ErrorLabel != before.ErrorLabel || view_.Label1 != before.Label1 ||
@@ -306,7 +317,8 @@ void TKVRMonitorForm::ApplyTray() {
     // Cycling first, then the list (which restarts at image 0), then a still icon's index.
     TCoolTrayIcon& icon = *trayIcon_;
     icon.SetCycleIcons(view_.tray.cycleIcons);
-    icon.SetIconList(view_.tray.list == TrayIconList::LoadingIcon ? loadingImages_.get() : normalImages_.get());
+    icon.SetIconList(view_.tray.list == TrayIconList::LoadingIcon ? loadingImages_.get()
+                                                                  : normalImages_.get());
     if (!view_.tray.cycleIcons) icon.SetIconIndex(view_.tray.iconIndex);
 }
 
@@ -335,7 +347,8 @@ void TKVRMonitorForm::OnPaint() {
             r.right = kErrorLabel.Right();
             r.bottom = std::max(r.bottom, static_cast<LONG>(kErrorLabel.Bottom()));
             const int saved = SaveDC(mem);
-            IntersectClipRect(mem, kErrorLabel.left, kErrorLabel.top, kErrorLabel.Right(), kErrorLabel.Bottom());
+            IntersectClipRect(mem, kErrorLabel.left, kErrorLabel.top, kErrorLabel.Right(),
+                              kErrorLabel.Bottom());
             DrawTextW(mem, text.c_str(), static_cast<int>(text.size()), &r, format);
             RestoreDC(mem, saved);
         }
@@ -344,10 +357,12 @@ void TKVRMonitorForm::OnPaint() {
             ObjectSelection font(mem, italicFont_.Get());
             const std::wstring text = ToWide(view_.Label1.text);
             RECT r{kLabel1.left, kLabel1.top, kLabel1.left, kLabel1.top};
-            DrawTextW(mem, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+            DrawTextW(mem, text.c_str(), static_cast<int>(text.size()), &r,
+                      DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
             FillRect(mem, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
             SetTextColor(mem, ToColorRef(view_.Label1.color));
-            DrawTextW(mem, text.c_str(), static_cast<int>(text.size()), &r, DT_SINGLELINE | DT_NOPREFIX);
+            DrawTextW(mem, text.c_str(), static_cast<int>(text.size()), &r,
+                      DT_SINGLELINE | DT_NOPREFIX);
         }
         // The pictures lie above the labels, each cut at its control.
         PixelSurface surface = canvas.ToSurface();
@@ -361,7 +376,9 @@ void TKVRMonitorForm::OnPaint() {
 }
 
 MonitorPictures TKVRMonitorForm::Pictures() const {
-    const auto get = [](const std::optional<PixelSurface>& picture) { return picture ? &*picture : nullptr; };
+    const auto get = [](const std::optional<PixelSurface>& picture) {
+        return picture ? &*picture : nullptr;
+    };
     return {get(PicConecting_), get(PicPause_), get(PicConected_), get(PicStop_), get(Image1_)};
 }
 
@@ -391,11 +408,13 @@ WindowSize TKVRMonitorForm::OuterSize() {
 }
 
 void TKVRMonitorForm::PlaceShown(ScreenPoint p) {
-    SetWindowPos(window_, HWND_TOPMOST, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    SetWindowPos(window_, HWND_TOPMOST, p.x, p.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
 void TKVRMonitorForm::PlaceHidden(ScreenPoint p) {
-    SetWindowPos(window_, HWND_TOPMOST, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_HIDEWINDOW);
+    SetWindowPos(window_, HWND_TOPMOST, p.x, p.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOACTIVATE | SWP_HIDEWINDOW);
 }
 
 void TKVRMonitorForm::ShowNormal() {
@@ -406,7 +425,8 @@ void TKVRMonitorForm::ShowNormal() {
 }
 
 void TKVRMonitorForm::Repaint() {
-    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RedrawWindow(window_, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 void TKVRMonitorForm::UpdateShadowPosition() {
@@ -435,7 +455,8 @@ void TKVRMonitorForm::N5Click() { SendMessageW(window_, WM_CLOSE, 0, 0); }
 void TKVRMonitorForm::PowerBroadcast(WPARAM event) {
     // Windows sends the automatic resume always and the other one when the user is back as well;
     // the worker makes one early pass of the two.
-    if ((event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND) && FAuthThread) FAuthThread->WakeUp();
+    if ((event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND) && FAuthThread)
+        FAuthThread->WakeUp();
 }
 
 void TKVRMonitorForm::EndSession() {
@@ -447,13 +468,11 @@ void TKVRMonitorForm::EndSession() {
 
 LRESULT TKVRMonitorForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-    case WM_ERASEBKGND:
-        return 1;  // WM_PAINT covers the whole client area
-    case WM_PAINT:
-        OnPaint();
-        return 0;
+    case WM_ERASEBKGND: return 1;  // WM_PAINT covers the whole client area
+    case WM_PAINT: OnPaint(); return 0;
     case WM_CTLCOLORSTATIC:
-        if (auto brush = ColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam))) return *brush;
+        if (auto brush = ColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)))
+            return *brush;
         break;
     case WM_QUERYENDSESSION:
         // Logoff, shutdown or an installer: nothing to save, the session may end at once.
@@ -461,9 +480,7 @@ LRESULT TKVRMonitorForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ENDSESSION:
         if (wParam) EndSession();
         return 0;
-    case WM_POWERBROADCAST:
-        PowerBroadcast(wParam);
-        return TRUE;
+    case WM_POWERBROADCAST: PowerBroadcast(wParam); return TRUE;
     case kAddressChangedMessage:
         if (FAuthThread) FAuthThread->WakeUp();
         return 0;
@@ -472,8 +489,7 @@ LRESULT TKVRMonitorForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         // The main window closing ends the program.
         if (quitOnDestroy_) PostQuitMessage(0);
         return 0;
-    default:
-        break;
+    default: break;
     }
     // The worker's reports get the ordinary processing first, then their own handling.
     const LRESULT result = DefWindowProcW(window_, msg, wParam, lParam);
@@ -500,11 +516,8 @@ void TKVRMonitorForm::HandleWorkerMessage(UINT msg, WPARAM wParam, LPARAM lParam
         case WM_AUTH_GET_SERVER:
             if (lParam) config_.HandleGetServer(*reinterpret_cast<LineList*>(lParam));
             break;
-        case WM_AUTH_FAILED:
-            HandleAuthFailed(view_, FErrorMessage, config_.ServerName());
-            break;
-        default:
-            break;
+        case WM_AUTH_FAILED: HandleAuthFailed(view_, FErrorMessage, config_.ServerName()); break;
+        default: break;
         }
         ApplyView(before);
     } catch (...) {

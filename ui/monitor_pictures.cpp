@@ -4,12 +4,14 @@
 
 namespace vq {
 
-void DrawPictureInControl(PixelSurface& canvas, const PixelSurface& picture, const ControlRect& control) {
+void DrawPictureInControl(PixelSurface& canvas, const PixelSurface& picture,
+                          const ControlRect& control) {
     // The part of the control that lies on the canvas and is covered by the picture.
     const int left = std::max(control.left, 0);
     const int top = std::max(control.top, 0);
     const int right = std::min({control.Right(), control.left + picture.Width(), canvas.Width()});
-    const int bottom = std::min({control.Bottom(), control.top + picture.Height(), canvas.Height()});
+    const int bottom =
+        std::min({control.Bottom(), control.top + picture.Height(), canvas.Height()});
     for (int y = top; y < bottom; ++y) {
         for (int x = left; x < right; ++x) {
             const Bgra s = picture.At(x - control.left, y - control.top);
@@ -32,8 +34,10 @@ const PixelSurface* MonitorPictures::Of(StatusPicture which) const {
     return PicStop;
 }
 
-void PaintMonitorPictures(PixelSurface& canvas, const MonitorView& view, const MonitorPictures& pictures) {
-    if (view.Image1Visible && pictures.Image1) DrawPictureInControl(canvas, *pictures.Image1, monitor_layout::kImage1);
+void PaintMonitorPictures(PixelSurface& canvas, const MonitorView& view,
+                          const MonitorPictures& pictures) {
+    if (view.Image1Visible && pictures.Image1)
+        DrawPictureInControl(canvas, *pictures.Image1, monitor_layout::kImage1);
     if (const PixelSurface* front = pictures.Of(view.frontPicture))
         DrawPictureInControl(canvas, *front, monitor_layout::kStatusPicture);
 }

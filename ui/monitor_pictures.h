@@ -13,7 +13,8 @@ namespace vq {
 
 // Blends a straight-alpha picture over `canvas` at the control's origin, clipped to the control
 // and to the canvas.
-void DrawPictureInControl(PixelSurface& canvas, const PixelSurface& picture, const ControlRect& control);
+void DrawPictureInControl(PixelSurface& canvas, const PixelSurface& picture,
+                          const ControlRect& control);
 
 // The window's pictures; a missing one (null) is not drawn.
 struct MonitorPictures {
@@ -29,6 +30,7 @@ struct MonitorPictures {
 
 // Paints the pie chart (when the view shows it) and the status picture in front onto the
 // window's client-area canvas, in that order.
-void PaintMonitorPictures(PixelSurface& canvas, const MonitorView& view, const MonitorPictures& pictures);
+void PaintMonitorPictures(PixelSurface& canvas, const MonitorView& view,
+                          const MonitorPictures& pictures);
 
 }  // namespace vq

@@ -79,9 +79,9 @@ struct MonitorView {
     ViewText FullTitle{u"Всего", kBlack, false};               // the caption «Всего»
     ViewText FullTraf{u"0000,00", kBlack, false};              // the total traffic beside it
     ViewText Dayli{u"0000,00", kBlack, true};                  // today's spending or traffic
-    ViewText StaticText4{u"За сегодня", kBlack, true};         // the caption «За сегодня»
-    ViewText StaticText3{u"Баланс", kBlack, true};             // the caption «Баланс»
-    ViewText Ostatok{u"0000,00", kBlack, true};                // the balance beside «Баланс»
+    ViewText StaticText4{u"За сегодня", kBlack, true};  // the caption «За сегодня»
+    ViewText StaticText3{u"Баланс", kBlack, true};      // the caption «Баланс»
+    ViewText Ostatok{u"0000,00", kBlack, true};         // the balance beside «Баланс»
 
     TrayView tray{};
 

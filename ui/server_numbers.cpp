@@ -18,8 +18,8 @@ bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 // A number text split into its parts, the mantissa and exponent kept as ASCII for from_chars.
 struct NumberText {
     bool negative = false;
-    std::string ascii;         // digits, "." and "e" part, no sign
-    long long exponent = 0;    // the written exponent, saturated
+    std::string ascii;           // digits, "." and "e" part, no sign
+    long long exponent = 0;      // the written exponent, saturated
     long long leadingPlace = 0;  // decimal place of the first non-zero mantissa digit
     bool allZero = true;
 };
@@ -124,8 +124,10 @@ double ServerStrToFloat(std::u16string_view text, double defaultValue, char16_t 
     if (end != last) return defaultValue;
     if (error == std::errc::result_out_of_range) {
         // Too small for a double reads as zero; too large is no usable number.
-        if (number.allZero || number.leadingPlace < 0) value = 0;
-        else return defaultValue;
+        if (number.allZero || number.leadingPlace < 0)
+            value = 0;
+        else
+            return defaultValue;
     } else if (error != std::errc()) {
         return defaultValue;
     }

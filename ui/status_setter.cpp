@@ -52,7 +52,8 @@ std::u16string ConnectingHeader(std::u16string_view serverName) {
 
 void ShowErrorPanel(MonitorView& view, bool show) {
     view.ErrorLabel.visible = show;
-    for (ViewText* row : {&view.Tarif, &view.StaticText3, &view.StaticText4, &view.Ostatok, &view.Dayli})
+    for (ViewText* row :
+         {&view.Tarif, &view.StaticText3, &view.StaticText4, &view.Ostatok, &view.Dayli})
         row->visible = !show;
     view.TrafProgress.visible = !show;
     view.Image1Visible = !show;
@@ -99,12 +100,8 @@ bool SetStatus(MonitorView& view, TConectionStatus value, const StatusContext& c
         view.ErrorLabel.text = kBlockedText;
         view.Label1.text = kBlockedLine;
         break;
-    case esOutOfBalance:
-        ShowStoppedAccount(view, StatusPicture::PicStop, kOutOfBalanceLine);
-        break;
-    case esSuspended:
-        ShowStoppedAccount(view, StatusPicture::PicPause, kSuspendedLine);
-        break;
+    case esOutOfBalance: ShowStoppedAccount(view, StatusPicture::PicStop, kOutOfBalanceLine); break;
+    case esSuspended: ShowStoppedAccount(view, StatusPicture::PicPause, kSuspendedLine); break;
     case esAuthFailed:
         view.DisplayUserName.text = kAuthFailedHeader;
         view.Label1.text = kAuthFailedLine;

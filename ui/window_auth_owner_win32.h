@@ -16,7 +16,8 @@ public:
     explicit WindowAuthOwner(HWND window) : window_(window) {}
     void Send(unsigned message, std::uintptr_t wparam, void* lparam) override {
         if (const HWND window = window_.load())
-            SendMessageW(window, message, static_cast<WPARAM>(wparam), reinterpret_cast<LPARAM>(lparam));
+            SendMessageW(window, message, static_cast<WPARAM>(wparam),
+                         reinterpret_cast<LPARAM>(lparam));
     }
     // The window is going: later reports go nowhere (a send to a destroyed window's handle could
     // otherwise reach a new window that was given the same handle).

@@ -10,11 +10,13 @@ namespace {
 constexpr UINT_PTR kSubclassId = 0x53484457;  // "SHDW"
 }
 
-TBoldWindowShadow::TBoldWindowShadow(HWND owner, const PixelSurface& frame, std::function<bool()> ownerVisible)
+TBoldWindowShadow::TBoldWindowShadow(HWND owner, const PixelSurface& frame,
+                                     std::function<bool()> ownerVisible)
     : owner_(owner), ownerVisible_(std::move(ownerVisible)), state_(*this, frame) {
     // SetWindowSubclass chains the hook in front of the owner's procedure and hands every
     // message on with DefSubclassProc, whatever the hook did.
-    hooked_ = SetWindowSubclass(owner_, &SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)) != FALSE;
+    hooked_ = SetWindowSubclass(owner_, &SubclassProc, kSubclassId,
+                                reinterpret_cast<DWORD_PTR>(this)) != FALSE;
 }
 
 TBoldWindowShadow::~TBoldWindowShadow() { Unhook(); }
@@ -24,8 +26,8 @@ void TBoldWindowShadow::Unhook() {
     hooked_ = false;
 }
 
-LRESULT CALLBACK TBoldWindowShadow::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                                 UINT_PTR, DWORD_PTR data) {
+LRESULT CALLBACK TBoldWindowShadow::SubclassProc(HWND window, UINT message, WPARAM wParam,
+                                                 LPARAM lParam, UINT_PTR, DWORD_PTR data) {
     auto* self = reinterpret_cast<TBoldWindowShadow*>(data);
     if (message == WM_NCDESTROY) {
         self->Unhook();  // the owner goes first: nothing left to follow

@@ -18,7 +18,8 @@ public:
     // `frame` is the shadow frame picture (LoadShadowFrame) and must outlive the component.
     // `ownerVisible` answers the owner's visible flag as the program keeps it; by default the
     // window's own WS_VISIBLE.
-    TBoldWindowShadow(HWND owner, const PixelSurface& frame, std::function<bool()> ownerVisible = {});
+    TBoldWindowShadow(HWND owner, const PixelSurface& frame,
+                      std::function<bool()> ownerVisible = {});
     TBoldWindowShadow(const TBoldWindowShadow&) = delete;
     TBoldWindowShadow& operator=(const TBoldWindowShadow&) = delete;
     ~TBoldWindowShadow() override;

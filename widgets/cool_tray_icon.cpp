@@ -31,7 +31,8 @@ TCoolTrayIcon* TTrayIconHandler::Find(std::uint32_t id) const {
     return found == icons_.end() ? nullptr : found->second;
 }
 
-std::optional<std::intptr_t> TTrayIconHandler::HandleIconMessage(std::uint32_t msg, std::uintptr_t wParam,
+std::optional<std::intptr_t> TTrayIconHandler::HandleIconMessage(std::uint32_t msg,
+                                                                 std::uintptr_t wParam,
                                                                  std::intptr_t lParam) {
     using namespace tray_msg;
     switch (msg) {
@@ -45,10 +46,8 @@ std::optional<std::intptr_t> TTrayIconHandler::HandleIconMessage(std::uint32_t m
     case kQueryEndSession:
     case kQuit:
     case kEndSession:
-    case kNcDestroy:
-        return 1;
-    default:
-        return std::nullopt;
+    case kNcDestroy: return 1;
+    default: return std::nullopt;
     }
 }
 
@@ -62,7 +61,8 @@ void TTrayIconHandler::TaskbarCreated() {
 
 // --- TCoolTrayIcon: lifecycle -------------------------------------------------------------------
 
-TCoolTrayIcon::TCoolTrayIcon(TTrayIconHandler& handler, TSimpleTimerHandler& timers, TrayOwner* owner)
+TCoolTrayIcon::TCoolTrayIcon(TTrayIconHandler& handler, TSimpleTimerHandler& timers,
+                             TrayOwner* owner)
     : handler_(handler),
       shell_(handler.Shell()),
       owner_(owner),
@@ -470,8 +470,8 @@ void TCoolTrayIcon::ShowTaskbarIcon() {
     if (owner_ && !owner_->ApplicationWindowVisible()) owner_->SetApplicationWindowVisible(true);
 }
 
-void TCoolTrayIcon::HandleApplicationMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t,
-                                             std::uint32_t taskbarCreated) {
+void TCoolTrayIcon::HandleApplicationMessage(std::uint32_t msg, std::uintptr_t wParam,
+                                             std::intptr_t, std::uint32_t taskbarCreated) {
     using namespace tray_msg;
     if (taskbarCreated != 0 && msg == taskbarCreated) {
         TaskbarCreated();
@@ -487,23 +487,24 @@ void TCoolTrayIcon::HandleApplicationMessage(std::uint32_t msg, std::uintptr_t w
             owner_->SetMainFormVisible(true);
         }
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
-std::optional<std::intptr_t> TCoolTrayIcon::HandleOwnerMessage(std::uint32_t msg, std::uintptr_t wParam,
+std::optional<std::intptr_t> TCoolTrayIcon::HandleOwnerMessage(std::uint32_t msg,
+                                                               std::uintptr_t wParam,
                                                                std::intptr_t lParam) {
     using namespace tray_msg;
     if (msg == kShowWindow && wParam == 1 && lParam == 0) {
         if (owner_) {
-            if (const std::uintptr_t app = owner_->ApplicationWindow()) shell_.SetForegroundWindow(app);
+            if (const std::uintptr_t app = owner_->ApplicationWindow())
+                shell_.SetForegroundWindow(app);
             shell_.SetForegroundWindow(owner_->Handle());
         }
         return std::nullopt;
     }
-    const bool minimize = (msg == kShowWindow && wParam == 0 && lParam == kSwParentClosing && owner_ &&
-                           !owner_->Terminating()) ||
+    const bool minimize = (msg == kShowWindow && wParam == 0 && lParam == kSwParentClosing &&
+                           owner_ && !owner_->Terminating()) ||
                           (msg == kSysCommand && wParam == kScMinimize);
     if (minimize && FMinimizeToTray && OnMinimizeToTray) {
         OnMinimizeToTray(*this);

@@ -153,7 +153,7 @@ public:
     virtual bool HasMainForm() const = 0;
     virtual bool MainFormMinimized() const = 0;
     virtual void SetMainFormVisible(bool visible) = 0;
-    virtual void RestoreMainForm() = 0;           // a minimized main window is set to normal
+    virtual void RestoreMainForm() = 0;  // a minimized main window is set to normal
     virtual void RestoreApplication() = 0;
     virtual void SetShowMainFormAtStart(bool show) = 0;
     virtual bool Terminating() const = 0;
@@ -200,12 +200,14 @@ public:
     using TNotifyEvent = std::function<void(TCoolTrayIcon& sender)>;
     using TCycleEvent = std::function<void(TCoolTrayIcon& sender, int nextIndex)>;
     using TStartupEvent = std::function<void(TCoolTrayIcon& sender, bool& showMainForm)>;
-    using TMouseEvent =
-        std::function<void(TCoolTrayIcon& sender, TMouseButton button, TShiftState shift, int x, int y)>;
-    using TMouseMoveEvent = std::function<void(TCoolTrayIcon& sender, TShiftState shift, int x, int y)>;
+    using TMouseEvent = std::function<void(TCoolTrayIcon& sender, TMouseButton button,
+                                           TShiftState shift, int x, int y)>;
+    using TMouseMoveEvent =
+        std::function<void(TCoolTrayIcon& sender, TShiftState shift, int x, int y)>;
 
     // `owner` may be null (an owner that is not a window).
-    TCoolTrayIcon(TTrayIconHandler& handler, TSimpleTimerHandler& timers, TrayOwner* owner = nullptr);
+    TCoolTrayIcon(TTrayIconHandler& handler, TSimpleTimerHandler& timers,
+                  TrayOwner* owner = nullptr);
     virtual ~TCoolTrayIcon();
     TCoolTrayIcon(const TCoolTrayIcon&) = delete;
     TCoolTrayIcon& operator=(const TCoolTrayIcon&) = delete;
@@ -343,16 +345,16 @@ private:
     bool FMinimizeToTray = false;
     bool FClickStart = false;  // a left press was seen; its release is awaited
     bool FClickReady = false;  // a whole click waits for the double-click time to pass
-    TSimpleTimer CycleTimer;  // steps the animation
-    TSimpleTimer ClickTimer;  // the double-click window
-    TSimpleTimer ExitTimer;   // polls the pointer every 20 ms to find it leaving the icon
-    int LastMoveX = 0;  // the pointer (screen) at the last move over the icon
+    TSimpleTimer CycleTimer;   // steps the animation
+    TSimpleTimer ClickTimer;   // the double-click window
+    TSimpleTimer ExitTimer;    // polls the pointer every 20 ms to find it leaving the icon
+    int LastMoveX = 0;         // the pointer (screen) at the last move over the icon
     int LastMoveY = 0;
-    bool FDidExit = true;                // the pointer counts as outside the icon
+    bool FDidExit = true;               // the pointer counts as outside the icon
     bool FWantEnterExitEvents = false;  // run the enter and exit detection
-    TBehavior FBehavior = bhWin95;       // the shell's notification scheme asked for
-    bool IsDblClick = false;             // a double click is being handled
-    int FIconIndex = 0;                  // the current image in FIconList
+    TBehavior FBehavior = bhWin95;      // the shell's notification scheme asked for
+    bool IsDblClick = false;            // a double click is being handled
+    int FIconIndex = 0;                 // the current image in FIconList
     TrayImageList* FIconList = nullptr;
     bool FCycleIcons = false;
     std::uint32_t FCycleInterval = 0;

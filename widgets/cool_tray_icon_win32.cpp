@@ -42,9 +42,10 @@ TrayNotifyWindow::TrayNotifyWindow() {
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = kClassName;
     RegisterClassExW(&wc);  // already registered by an earlier window: fine
-    window_.Reset(CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                  GetModuleHandleW(nullptr), this));
-    handler_ = std::make_unique<TTrayIconHandler>(*this, reinterpret_cast<std::uintptr_t>(window_.Get()));
+    window_.Reset(CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                  nullptr, GetModuleHandleW(nullptr), this));
+    handler_ =
+        std::make_unique<TTrayIconHandler>(*this, reinterpret_cast<std::uintptr_t>(window_.Get()));
 }
 
 TrayNotifyWindow::~TrayNotifyWindow() {
@@ -131,7 +132,8 @@ std::unique_ptr<TrayIconImage> Win32TrayIconImage::Clone() const {
 
 Win32TrayMenu::Win32TrayMenu(HWND menuWindow) : menuWindow_(menuWindow), menu_(CreatePopupMenu()) {}
 
-void Win32TrayMenu::AddItem(const std::wstring& text, std::function<void()> onClick, bool isDefault) {
+void Win32TrayMenu::AddItem(const std::wstring& text, std::function<void()> onClick,
+                            bool isDefault) {
     AddItem(text, std::move(onClick), nullptr, isDefault);
 }
 
@@ -167,8 +169,8 @@ const DibSection* Win32TrayMenu::Picture(UINT command) const {
     return found == pictures_.end() ? nullptr : &found->second;
 }
 
-LRESULT CALLBACK Win32TrayMenu::MenuWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                               DWORD_PTR data) {
+LRESULT CALLBACK Win32TrayMenu::MenuWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam,
+                                               UINT_PTR, DWORD_PTR data) {
     const auto* self = reinterpret_cast<const Win32TrayMenu*>(data);
     if (msg == WM_MEASUREITEM) {
         auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
@@ -187,8 +189,8 @@ LRESULT CALLBACK Win32TrayMenu::MenuWindowProc(HWND window, UINT msg, WPARAM wPa
                 const int x = r.left + (r.right - r.left - picture->Width()) / 2;
                 const int y = r.top + (r.bottom - r.top - picture->Height()) / 2;
                 const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-                GdiAlphaBlend(item->hDC, x, y, picture->Width(), picture->Height(), picture->Dc(), 0, 0,
-                              picture->Width(), picture->Height(), blend);
+                GdiAlphaBlend(item->hDC, x, y, picture->Width(), picture->Height(), picture->Dc(),
+                              0, 0, picture->Width(), picture->Height(), blend);
                 return TRUE;
             }
         }
@@ -229,8 +231,8 @@ TrayOwnerSubclass::~TrayOwnerSubclass() {
     if (installed_) RemoveWindowSubclass(owner_, &Procedure, kOwnerSubclassId);
 }
 
-LRESULT CALLBACK TrayOwnerSubclass::Procedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                              DWORD_PTR data) {
+LRESULT CALLBACK TrayOwnerSubclass::Procedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam,
+                                              UINT_PTR, DWORD_PTR data) {
     auto* self = reinterpret_cast<TrayOwnerSubclass*>(data);
     if (const auto result = self->icon_.HandleOwnerMessage(msg, static_cast<std::uintptr_t>(wParam),
                                                            static_cast<std::intptr_t>(lParam)))

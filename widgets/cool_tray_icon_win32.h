@@ -95,8 +95,8 @@ private:
         bool isDefault;
     };
     static constexpr UINT_PTR kMenuSubclassId = 0x7651;
-    static LRESULT CALLBACK MenuWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                           DWORD_PTR data);
+    static LRESULT CALLBACK MenuWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam,
+                                           UINT_PTR id, DWORD_PTR data);
     const DibSection* Picture(UINT command) const;
     void Run(UINT command);
 
@@ -115,7 +115,9 @@ public:
     std::uintptr_t Handle() const override { return reinterpret_cast<std::uintptr_t>(window_); }
     bool HasMainForm() const override { return window_ != nullptr; }
     bool MainFormMinimized() const override { return IsIconic(window_) != FALSE; }
-    void SetMainFormVisible(bool visible) override { ShowWindow(window_, visible ? SW_SHOW : SW_HIDE); }
+    void SetMainFormVisible(bool visible) override {
+        ShowWindow(window_, visible ? SW_SHOW : SW_HIDE);
+    }
     void RestoreMainForm() override { ShowWindow(window_, SW_RESTORE); }
     void RestoreApplication() override {}
     // The window is made hidden and shown only beside the icon: no start-up showing to suppress.
@@ -141,8 +143,8 @@ public:
     bool Installed() const { return installed_; }
 
 private:
-    static LRESULT CALLBACK Procedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                      DWORD_PTR data);
+    static LRESULT CALLBACK Procedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam,
+                                      UINT_PTR id, DWORD_PTR data);
     HWND owner_;
     TCoolTrayIcon& icon_;
     bool installed_ = false;

@@ -26,12 +26,14 @@ DibSection::DibSection(int width, int height)
         throw Exception("Cannot create a DIB section");
     }
     bits_ = static_cast<Bgra*>(bits);
-    std::memset(bits, 0, static_cast<std::size_t>(std::max(width_, 1)) *
-                              static_cast<std::size_t>(std::max(height_, 1)) * sizeof(Bgra));
+    std::memset(bits, 0,
+                static_cast<std::size_t>(std::max(width_, 1)) *
+                    static_cast<std::size_t>(std::max(height_, 1)) * sizeof(Bgra));
     selection_ = ObjectSelection(dc_.Get(), bitmap_.Get());
 }
 
-DibSection::DibSection(const PixelSurface& surface) : DibSection(surface.Width(), surface.Height()) {
+DibSection::DibSection(const PixelSurface& surface)
+    : DibSection(surface.Width(), surface.Height()) {
     CopyFrom(surface);
 }
 

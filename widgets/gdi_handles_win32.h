@@ -36,7 +36,8 @@ public:
     ObjectSelection() = default;
     ObjectSelection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
     ObjectSelection(ObjectSelection&& other) noexcept
-        : dc_(std::exchange(other.dc_, nullptr)), previous_(std::exchange(other.previous_, nullptr)) {}
+        : dc_(std::exchange(other.dc_, nullptr)),
+          previous_(std::exchange(other.previous_, nullptr)) {}
     ObjectSelection& operator=(ObjectSelection&& other) noexcept {
         if (this != &other) {
             Restore();

@@ -15,15 +15,9 @@ constexpr QColor RgbColor(int r, int g, int b) {
     return static_cast<QColor>(r & 0xFF) | (static_cast<QColor>(g & 0xFF) << 8) |
            (static_cast<QColor>(b & 0xFF) << 16);
 }
-constexpr int RedOf(QColor c) {
-    return static_cast<int>(c & 0xFF);
-}
-constexpr int GreenOf(QColor c) {
-    return static_cast<int>((c >> 8) & 0xFF);
-}
-constexpr int BlueOf(QColor c) {
-    return static_cast<int>((c >> 16) & 0xFF);
-}
+constexpr int RedOf(QColor c) { return static_cast<int>(c & 0xFF); }
+constexpr int GreenOf(QColor c) { return static_cast<int>((c >> 8) & 0xFF); }
+constexpr int BlueOf(QColor c) { return static_cast<int>((c >> 16) & 0xFF); }
 
 struct HlsColor {
     int h = 0;
@@ -36,9 +30,7 @@ struct HlsColor {
 // The hue of a grey is undefined; it is reported as 160 with saturation 0.
 HlsColor ColorToHLS(QColor color);
 QColor HLSToColor(int h, int l, int s);
-inline QColor HLSToColor(const HlsColor& hls) {
-    return HLSToColor(hls.h, hls.l, hls.s);
-}
+inline QColor HLSToColor(const HlsColor& hls) { return HLSToColor(hls.h, hls.l, hls.s); }
 // One channel's level (0 ... 240) at hue h between the two magic levels m1 and m2.
 int HueValue(int m1, int m2, int h);
 

@@ -40,8 +40,9 @@ HWND TLayeredForm::Handle() {
                          &TLayeredForm::ReleaseFaceBitmap>;
     if (!RegisterFormClass(instance, procedure)) return nullptr;
     // No owner: an owned window is always kept above its owner, and the shadow must sit below.
-    CreateWindowExW(WS_EX_TOOLWINDOW | ExtraExStyle(), kClassName, L"", WS_POPUP, bounds_.left, bounds_.top,
-                    bounds_.Width(), bounds_.Height(), nullptr, nullptr, instance, this);
+    CreateWindowExW(WS_EX_TOOLWINDOW | ExtraExStyle(), kClassName, L"", WS_POPUP, bounds_.left,
+                    bounds_.top, bounds_.Width(), bounds_.Height(), nullptr, nullptr, instance,
+                    this);
     return window_;  // set on WM_NCCREATE
 }
 
@@ -57,7 +58,9 @@ void TLayeredForm::UpdateFace() {
     const LONG exStyle = GetWindowLongW(window_, GWL_EXSTYLE);
     if ((exStyle & WS_EX_LAYERED) == 0) {
         SetLastError(0);
-        if (SetWindowLongW(window_, GWL_EXSTYLE, exStyle | WS_EX_LAYERED) == 0 && GetLastError() != 0) return;
+        if (SetWindowLongW(window_, GWL_EXSTYLE, exStyle | WS_EX_LAYERED) == 0 &&
+            GetLastError() != 0)
+            return;
     }
     try {
         hbmp_.reset();

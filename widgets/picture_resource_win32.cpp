@@ -71,7 +71,8 @@ std::optional<PixelSurface> DecodePicture(std::span<const std::uint8_t> picture)
     if (!session.Ok()) return std::nullopt;
 
     gp::GpBitmap* bitmap = nullptr;
-    if (gp::DllExports::GdipCreateBitmapFromStream(stream.Get(), &bitmap) != gp::Ok || bitmap == nullptr)
+    if (gp::DllExports::GdipCreateBitmapFromStream(stream.Get(), &bitmap) != gp::Ok ||
+        bitmap == nullptr)
         return std::nullopt;
     std::optional<PixelSurface> result;
     UINT width = 0, height = 0;
@@ -81,11 +82,12 @@ std::optional<PixelSurface> DecodePicture(std::span<const std::uint8_t> picture)
     gp::BitmapData data{};
     // 32bppARGB is straight alpha with bytes blue, green, red, alpha: the surface's layout.
     if (width > 0 && height > 0 &&
-        gp::DllExports::GdipBitmapLockBits(bitmap, &area, gp::ImageLockModeRead, PixelFormat32bppARGB, &data) ==
-            gp::Ok) {
+        gp::DllExports::GdipBitmapLockBits(bitmap, &area, gp::ImageLockModeRead,
+                                           PixelFormat32bppARGB, &data) == gp::Ok) {
         PixelSurface surface(static_cast<int>(width), static_cast<int>(height));
         for (int y = 0; y < surface.Height(); ++y) {
-            const auto* row = static_cast<const BYTE*>(data.Scan0) + static_cast<std::ptrdiff_t>(y) * data.Stride;
+            const auto* row =
+                static_cast<const BYTE*>(data.Scan0) + static_cast<std::ptrdiff_t>(y) * data.Stride;
             std::memcpy(surface.Row(y).data(), row, static_cast<std::size_t>(width) * sizeof(Bgra));
         }
         gp::DllExports::GdipBitmapUnlockBits(bitmap, &data);
@@ -95,7 +97,8 @@ std::optional<PixelSurface> DecodePicture(std::span<const std::uint8_t> picture)
     return result;
 }
 
-std::optional<PixelSurface> LoadPictureResource(HMODULE module, const wchar_t* name, WORD language) {
+std::optional<PixelSurface> LoadPictureResource(HMODULE module, const wchar_t* name,
+                                                WORD language) {
     // The named language first, then whatever language the module has the picture in.
     HRSRC resource = FindResourceExW(module, MAKEINTRESOURCEW(10) /* RT_RCDATA */, name, language);
     if (resource == nullptr) resource = FindResourceW(module, name, MAKEINTRESOURCEW(10));

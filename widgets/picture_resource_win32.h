@@ -17,6 +17,7 @@ std::optional<PixelSurface> DecodePicture(std::span<const std::uint8_t> bytes);
 // The RCDATA resource of that name, in the given language when the module has it there, else in
 // any language; nothing when it is missing or cannot be decoded.
 std::optional<PixelSurface> LoadPictureResource(HMODULE module, const wchar_t* name,
-                                                WORD language = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
+                                                WORD language = MAKELANGID(LANG_NEUTRAL,
+                                                                           SUBLANG_NEUTRAL));
 
 }  // namespace vq

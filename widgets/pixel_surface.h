@@ -39,7 +39,9 @@ public:
     const Bgra& At(int x, int y) const { return pixels_[Index(x, y)]; }
     bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
 
-    std::span<Bgra> Row(int y) { return {pixels_.data() + Index(0, y), static_cast<std::size_t>(width_)}; }
+    std::span<Bgra> Row(int y) {
+        return {pixels_.data() + Index(0, y), static_cast<std::size_t>(width_)};
+    }
     std::span<const Bgra> Row(int y) const {
         return {pixels_.data() + Index(0, y), static_cast<std::size_t>(width_)};
     }

@@ -23,9 +23,7 @@ std::int32_t ClampToInt32(long long value) {
         value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
-std::u16string Ascii(const std::string& text) {
-    return {text.begin(), text.end()};
-}
+std::u16string Ascii(const std::string& text) { return {text.begin(), text.end()}; }
 
 }  // namespace
 
@@ -223,9 +221,7 @@ std::u16string TQProgressBar::PercentText() const {
     return FormatPercent(fUSerPosPct, fDecimalSeparator);
 }
 
-std::u16string TQProgressBar::UserPosText() const {
-    return Ascii(std::to_string(fUserPos));
-}
+std::u16string TQProgressBar::UserPosText() const { return Ascii(std::to_string(fUserPos)); }
 
 // ---- stored settings ----
 

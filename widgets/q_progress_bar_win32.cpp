@@ -9,9 +9,7 @@
 namespace vq {
 namespace {
 
-HINSTANCE ModuleInstance() {
-    return GetModuleHandleW(nullptr);
-}
+HINSTANCE ModuleInstance() { return GetModuleHandleW(nullptr); }
 
 char16_t LocaleDecimalSeparator() {
     wchar_t buffer[8] = {};
@@ -105,9 +103,9 @@ HFONT QProgressBarWindow::FontFor(const QFont& font) {
     const int pixels_per_inch = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 96;
     const std::wstring name = ToWide(font.name);
     gdiFont_.Reset(CreateFontW(-MulDiv(font.size, pixels_per_inch, 72), 0, 0, 0,
-                                font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                                DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, name.c_str()));
+                               font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                               DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                               DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, name.c_str()));
     gdiFontKey_ = font;
     return gdiFont_ ? gdiFont_.Get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
@@ -132,9 +130,7 @@ void QProgressBarWindow::HintChanged(const std::u16string&) {
     // The hint stays with the bar (Bar().Hint()); the program shows no tooltips for the bar.
 }
 
-void QProgressBarWindow::Pause(int milliseconds) {
-    Sleep(static_cast<DWORD>(milliseconds));
-}
+void QProgressBarWindow::Pause(int milliseconds) { Sleep(static_cast<DWORD>(milliseconds)); }
 
 QTextSize QProgressBarWindow::MeasureText(std::u16string_view text, const QFont& font) {
     WindowDc dc(window_);

@@ -49,8 +49,9 @@ PixelSurface GenerateShadowFrame() {
                 // The rim, with its three outermost corner pixels cut off and shaded instead.
                 const int ex = std::min(x - l.rimLeft, l.rimRight - x);
                 const int ey = std::min(y - l.rimTop, l.rimBottom - y);
-                pixel = ex + ey >= 2 ? kShadowRimColour
-                                     : ShadowPixel((across.AtDistance(1) + down.AtDistance(1) + 1) / 2);
+                pixel = ex + ey >= 2
+                            ? kShadowRimColour
+                            : ShadowPixel((across.AtDistance(1) + down.AtDistance(1) + 1) / 2);
             } else if (dy == 0) {
                 pixel = ShadowPixel(across.AtDistance(dx));
             } else if (dx == 0) {
@@ -62,7 +63,8 @@ PixelSurface GenerateShadowFrame() {
                 const double v = (dy - 0.5) / down.width;
                 const double t = std::hypot(u, v);
                 if (t >= 1.0) continue;
-                const double alpha = (across.AtFraction(1.0 - t) * u + down.AtFraction(1.0 - t) * v) / (u + v);
+                const double alpha =
+                    (across.AtFraction(1.0 - t) * u + down.AtFraction(1.0 - t) * v) / (u + v);
                 pixel = ShadowPixel(static_cast<int>(std::lround(alpha)));
             }
         }

@@ -19,15 +19,17 @@ inline constexpr int kShadowFrameCellHeight = 66;
 
 // Opacity of the shadow from its outer edge towards the window; each side uses the last so many
 // steps of it (top 25, left 26, right 26 ending at 46, bottom 29).
-inline constexpr std::array<std::uint8_t, 29> kShadowRamp = {
-    1, 1, 1, 2, 3, 3, 5, 6, 7, 8, 9, 10, 12, 14, 15, 17, 19, 21, 23, 25, 27, 30, 32, 35, 37, 40, 43, 46, 49};
+inline constexpr std::array<std::uint8_t, 29> kShadowRamp = {1,  1,  1,  2,  3,  3,  5,  6,  7,  8,
+                                                             9,  10, 12, 14, 15, 17, 19, 21, 23, 25,
+                                                             27, 30, 32, 35, 37, 40, 43, 46, 49};
 
 // Where the parts lie in the picture (inclusive pixel ranges).
 struct ShadowFrameLayout {
-    int rimLeft = 26, rimTop = 25, rimRight = 173, rimBottom = 166;          // the rim's outer edge
-    int holeLeft = 66, holeTop = 64, holeRight = 132, holeBottom = 129;      // the transparent centre
-    int rampTop = 25, rampLeft = 26, rampRight = 26, rampBottom = 29;        // shadow widths per side
-    int rampTopLast = 24, rampLeftLast = 25, rampRightLast = 27, rampBottomLast = 28;  // last ramp step used
+    int rimLeft = 26, rimTop = 25, rimRight = 173, rimBottom = 166;      // the rim's outer edge
+    int holeLeft = 66, holeTop = 64, holeRight = 132, holeBottom = 129;  // the transparent centre
+    int rampTop = 25, rampLeft = 26, rampRight = 26, rampBottom = 29;    // shadow widths per side
+    int rampTopLast = 24, rampLeftLast = 25, rampRightLast = 27,
+        rampBottomLast = 28;  // last ramp step used
 };
 inline constexpr ShadowFrameLayout kShadowFrameLayout{};
 

@@ -18,7 +18,8 @@ TSimpleTimer::TSimpleTimer(TSimpleTimerHandler& handler)
     handler_.Add(*this);
 }
 
-TSimpleTimer::TSimpleTimer(TSimpleTimerHandler& handler, std::uint32_t interval, TNotifyEvent onTimer)
+TSimpleTimer::TSimpleTimer(TSimpleTimerHandler& handler, std::uint32_t interval,
+                           TNotifyEvent onTimer)
     : TSimpleTimer(handler) {
     FInterval = interval;
     FOnTimer = std::move(onTimer);

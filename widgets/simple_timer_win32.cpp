@@ -24,8 +24,8 @@ SimpleTimerWindow::SimpleTimerWindow() {
     RegisterTimerWindowClass(
         &WindowProcedure<SimpleTimerWindow, &SimpleTimerWindow::HandleMessage>);
     // A hidden top-level window: never shown, so it needs no size or style beyond WS_POPUP.
-    window_.Reset(CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                  GetModuleHandleW(nullptr), this));
+    window_.Reset(CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                  nullptr, GetModuleHandleW(nullptr), this));
 }
 
 bool SimpleTimerWindow::SetTimer(std::uintptr_t id, std::uint32_t interval) {

@@ -9,25 +9,45 @@ constexpr unsigned kWmCommand = 0x0111;
 
 std::uint32_t ProgressStateFlag(TProgressState state) {
     switch (state) {
-        case TProgressState::TBPF_NOPROGRESS: return 0;
-        case TProgressState::TBPF_INDETERMINATE: return 1;
-        case TProgressState::TBPF_NORMAL: return 2;
-        case TProgressState::TBPF_ERROR: return 4;
-        case TProgressState::TBPF_PAUSED: return 8;
+    case TProgressState::TBPF_NOPROGRESS: return 0;
+    case TProgressState::TBPF_INDETERMINATE: return 1;
+    case TProgressState::TBPF_NORMAL: return 2;
+    case TProgressState::TBPF_ERROR: return 4;
+    case TProgressState::TBPF_PAUSED: return 8;
     }
     return 0;
 }
 
 TTaskButton::TTaskButton(TTaskBar& bar, int id)
-    : bar_(bar), id_(id), caption_(u"Button" + std::u16string(1, static_cast<char16_t>(u'1' + id))),
+    : bar_(bar),
+      id_(id),
+      caption_(u"Button" + std::u16string(1, static_cast<char16_t>(u'1' + id))),
       iconId_(id) {}
 
-void TTaskButton::SetVisible(bool value) { visible_ = value; bar_.UpdateBar(); }
-void TTaskButton::SetEnabled(bool value) { enabled_ = value; bar_.UpdateBar(); }
-void TTaskButton::SetIconId(int value) { iconId_ = value; bar_.UpdateBar(); }
-void TTaskButton::SetDismiss(bool value) { dismiss_ = value; bar_.UpdateBar(); }
-void TTaskButton::SetBackGround(bool value) { background_ = value; bar_.UpdateBar(); }
-void TTaskButton::SetInteractive(bool value) { interactive_ = value; bar_.UpdateBar(); }
+void TTaskButton::SetVisible(bool value) {
+    visible_ = value;
+    bar_.UpdateBar();
+}
+void TTaskButton::SetEnabled(bool value) {
+    enabled_ = value;
+    bar_.UpdateBar();
+}
+void TTaskButton::SetIconId(int value) {
+    iconId_ = value;
+    bar_.UpdateBar();
+}
+void TTaskButton::SetDismiss(bool value) {
+    dismiss_ = value;
+    bar_.UpdateBar();
+}
+void TTaskButton::SetBackGround(bool value) {
+    background_ = value;
+    bar_.UpdateBar();
+}
+void TTaskButton::SetInteractive(bool value) {
+    interactive_ = value;
+    bar_.UpdateBar();
+}
 
 ThumbButtonRecord TTaskButton::Record() const {
     ThumbButtonRecord record;
@@ -46,17 +66,42 @@ ThumbButtonRecord TTaskButton::Record() const {
 }
 
 TTaskBar::TTaskBar(TaskbarPlatform& platform) : platform_(platform) {
-    for (int i = 0; i < 7; ++i) buttons_[static_cast<std::size_t>(i)] = std::make_unique<TTaskButton>(*this, i);
+    for (int i = 0; i < 7; ++i)
+        buttons_[static_cast<std::size_t>(i)] = std::make_unique<TTaskButton>(*this, i);
 }
 
-void TTaskBar::SetImageList(TaskbarImageList* images) { images_ = images; UpdateBar(); }
-void TTaskBar::SetOIconID(int value) { overlayIcon_ = value; UpdateBar(); }
-void TTaskBar::SetOIconDescription(std::u16string value) { overlayDescription_ = std::move(value); UpdateBar(); }
-void TTaskBar::SetProgressValue(int value) { progressValue_ = value; UpdateBar(); }
-void TTaskBar::SetProgressMax(int value) { progressMax_ = value; UpdateBar(); }
-void TTaskBar::SetProgressState(TProgressState value) { progressState_ = value; UpdateBar(); }
-void TTaskBar::SetThumbnailTooltip(std::u16string value) { thumbnailTooltip_ = std::move(value); UpdateBar(); }
-void TTaskBar::SetThumbnailClipEnabled(bool value) { clipEnabled_ = value; UpdateBar(); }
+void TTaskBar::SetImageList(TaskbarImageList* images) {
+    images_ = images;
+    UpdateBar();
+}
+void TTaskBar::SetOIconID(int value) {
+    overlayIcon_ = value;
+    UpdateBar();
+}
+void TTaskBar::SetOIconDescription(std::u16string value) {
+    overlayDescription_ = std::move(value);
+    UpdateBar();
+}
+void TTaskBar::SetProgressValue(int value) {
+    progressValue_ = value;
+    UpdateBar();
+}
+void TTaskBar::SetProgressMax(int value) {
+    progressMax_ = value;
+    UpdateBar();
+}
+void TTaskBar::SetProgressState(TProgressState value) {
+    progressState_ = value;
+    UpdateBar();
+}
+void TTaskBar::SetThumbnailTooltip(std::u16string value) {
+    thumbnailTooltip_ = std::move(value);
+    UpdateBar();
+}
+void TTaskBar::SetThumbnailClipEnabled(bool value) {
+    clipEnabled_ = value;
+    UpdateBar();
+}
 
 void TTaskBar::SetThumbnailClip(const TaskbarRect& clip) {
     if (clip == clip_) return;
@@ -92,15 +137,16 @@ void TTaskBar::UpdateBar() {
                 }
             }
             if (push) {
-                list->SetThumbnailTooltip(thumbnailTooltip_);  // 4
-                if (clipEnabled_) list->SetThumbnailClip(clip_);  // 5
+                list->SetThumbnailTooltip(thumbnailTooltip_);               // 4
+                if (clipEnabled_) list->SetThumbnailClip(clip_);            // 5
                 list->SetProgressState(ProgressStateFlag(progressState_));  // 6
                 if (progressState_ != TProgressState::TBPF_NOPROGRESS &&
                     progressState_ != TProgressState::TBPF_INDETERMINATE)
                     list->SetProgressValue(progressValue_, progressMax_);
-                if (images_) list->SetOverlayIcon(*images_, overlayIcon_, overlayDescription_);  // 7
-                if (taskBarButton_ != previousTaskBarButton_) list->ActivateTab();  // 8
-                std::array<ThumbButtonRecord, 7> records;  // 9
+                if (images_)
+                    list->SetOverlayIcon(*images_, overlayIcon_, overlayDescription_);  // 7
+                if (taskBarButton_ != previousTaskBarButton_) list->ActivateTab();      // 8
+                std::array<ThumbButtonRecord, 7> records;                               // 9
                 for (std::size_t i = 0; i < records.size(); ++i) records[i] = buttons_[i]->Record();
                 if (images_) list->ThumbBarSetImageList(*images_);  // 10
                 list->ThumbBarAddButtons(records);  // 11: the system takes the adding once
@@ -118,7 +164,8 @@ bool TTaskBar::HandleMessage(unsigned message, std::uintptr_t wparam) {
     }
     if (message == kWmCommand && ((wparam >> 16) & 0xFFFF) == THBN_CLICKED) {
         const std::size_t index = wparam & 0xFFFF;
-        if (index < buttons_.size() && buttons_[index]->OnClick) buttons_[index]->OnClick(*buttons_[index]);
+        if (index < buttons_.size() && buttons_[index]->OnClick)
+            buttons_[index]->OnClick(*buttons_[index]);
         return true;
     }
     return false;

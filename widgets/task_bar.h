@@ -12,7 +12,13 @@
 
 namespace vq {
 
-enum class TProgressState { TBPF_NOPROGRESS, TBPF_INDETERMINATE, TBPF_NORMAL, TBPF_ERROR, TBPF_PAUSED };
+enum class TProgressState {
+    TBPF_NOPROGRESS,
+    TBPF_INDETERMINATE,
+    TBPF_NORMAL,
+    TBPF_ERROR,
+    TBPF_PAUSED
+};
 
 // The system's flag value of a progress state: 0, 1, 2, 4, 8.
 std::uint32_t ProgressStateFlag(TProgressState state);
@@ -56,7 +62,8 @@ public:
     virtual void SetThumbnailClip(const TaskbarRect& clip) = 0;
     virtual void SetProgressState(std::uint32_t flag) = 0;
     virtual void SetProgressValue(int value, int maximum) = 0;
-    virtual void SetOverlayIcon(TaskbarImageList& images, int index, const std::u16string& description) = 0;
+    virtual void SetOverlayIcon(TaskbarImageList& images, int index,
+                                const std::u16string& description) = 0;
     virtual void ThumbBarSetImageList(TaskbarImageList& images) = 0;
     virtual void ThumbBarAddButtons(const std::array<ThumbButtonRecord, 7>& buttons) = 0;
     virtual void ThumbBarUpdateButtons(const std::array<ThumbButtonRecord, 7>& buttons) = 0;
@@ -100,7 +107,8 @@ private:
     TTaskBar& bar_;
     int id_;
     std::u16string caption_;
-    bool visible_ = false, enabled_ = true, dismiss_ = false, background_ = true, interactive_ = true;
+    bool visible_ = false, enabled_ = true, dismiss_ = false, background_ = true,
+         interactive_ = true;
     int iconId_;
 };
 

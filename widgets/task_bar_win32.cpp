@@ -48,7 +48,8 @@ public:
         list_->SetProgressValue(owner_, static_cast<ULONGLONG>(std::max(value, 0)),
                                 static_cast<ULONGLONG>(std::max(maximum, 0)));
     }
-    void SetOverlayIcon(TaskbarImageList& images, int index, const std::u16string& description) override {
+    void SetOverlayIcon(TaskbarImageList& images, int index,
+                        const std::u16string& description) override {
         const HIMAGELIST list = static_cast<Win32TaskbarImageList&>(images).Handle();
         const HICON icon = ImageList_GetIcon(list, index, ILD_NORMAL);
         list_->SetOverlayIcon(owner_, icon, reinterpret_cast<LPCWSTR>(description.c_str()));
@@ -107,7 +108,8 @@ std::unique_ptr<TaskbarList> Win32TaskbarPlatform::Open() {
 TaskBarMessageHook::TaskBarMessageHook(TTaskBar& bar) : bar_(bar) {
     ThreadMessageHook& thread = tMessageHook;
     if (thread.hook == nullptr)
-        thread.hook = SetWindowsHookExW(WH_GETMESSAGE, &GetMessageProc, nullptr, GetCurrentThreadId());
+        thread.hook =
+            SetWindowsHookExW(WH_GETMESSAGE, &GetMessageProc, nullptr, GetCurrentThreadId());
     if (thread.hook == nullptr) return;
     thread.bars.push_back(&bar_);
     installed_ = true;
@@ -130,9 +132,11 @@ LRESULT CALLBACK TaskBarMessageHook::GetMessageProc(int code, WPARAM wParam, LPA
         auto* message = reinterpret_cast<MSG*>(lParam);
         const std::vector<TTaskBar*> bars = tMessageHook.bars;  // a handler may end a hook
         for (TTaskBar* bar : bars) {
-            if (std::find(tMessageHook.bars.begin(), tMessageHook.bars.end(), bar) == tMessageHook.bars.end())
+            if (std::find(tMessageHook.bars.begin(), tMessageHook.bars.end(), bar) ==
+                tMessageHook.bars.end())
                 continue;
-            if (bar->HandleMessage(message->message, static_cast<std::uintptr_t>(message->wParam))) {
+            if (bar->HandleMessage(message->message,
+                                   static_cast<std::uintptr_t>(message->wParam))) {
                 // Handled: dispatched as WM_NULL, which every window procedure ignores.
                 message->message = WM_NULL;
                 break;

@@ -24,9 +24,7 @@ Window* WindowObject(HWND window) {
 
 // For an object that goes before its window: the messages of the window's destruction, and any
 // after, reach the default procedure instead of a destroyed object.
-inline void DetachWindowObject(HWND window) {
-    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-}
+inline void DetachWindowObject(HWND window) { SetWindowLongPtrW(window, GWLP_USERDATA, 0); }
 
 template <class Window, auto Handler, auto Handle = nullptr, auto Destroyed = nullptr>
 LRESULT CALLBACK WindowProcedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {

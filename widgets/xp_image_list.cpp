@@ -91,7 +91,8 @@ std::vector<std::uint8_t> TXPImageList::Mask(int index) const {
     const PixelSurface image = Image(index);
     const Bgra maskColour = BgraFromColorRef(FImagesBitmapMaskColor);
     std::vector<std::uint8_t> mask;
-    mask.reserve(static_cast<std::size_t>(image.Width()) * static_cast<std::size_t>(image.Height()));
+    mask.reserve(static_cast<std::size_t>(image.Width()) *
+                 static_cast<std::size_t>(image.Height()));
     for (int y = 0; y < image.Height(); ++y) {
         for (const Bgra& p : image.Row(y)) {
             const bool same = p.r == maskColour.r && p.g == maskColour.g && p.b == maskColour.b;

@@ -43,8 +43,8 @@ UniqueIcon CreateIconFromImage(const TXPImageList& list, int index, bool enabled
     for (int y = 0; y < image.Height(); ++y) {
         for (int x = 0; x < image.Width(); ++x) {
             Bgra& p = image.At(x, y);
-            const bool transparent =
-                masked[static_cast<std::size_t>(y * image.Width() + x)] != 0 || (hasAlpha && p.a == 0);
+            const bool transparent = masked[static_cast<std::size_t>(y * image.Width() + x)] != 0 ||
+                                     (hasAlpha && p.a == 0);
             if (transparent) {
                 p = Bgra{};  // XORed onto the screen where the mask lets it through
                 maskBits[static_cast<std::size_t>(y * stride + x / 8)] |=

@@ -32,14 +32,17 @@ int RunProgram(HINSTANCE instance) {
     ComInitialization com;
 
     const std::filesystem::path executable = ExecutablePath();
-    TKVRMonitorForm monitor(
-        ProgramStart{instance, ProgramArguments(), executable, [executable] { RelaunchProgram(executable); }});
+    TKVRMonitorForm monitor(ProgramStart{instance, ProgramArguments(), executable,
+                                         [executable] { RelaunchProgram(executable); }});
     if (!monitor.Handle()) return 1;
 
     Win32IdentityPlatform identity;
-    TInfoForm about(instance, [&] { return ReadAboutRows(monitor.ServerName(), identity, PlatformRegistry()); });
+    TInfoForm about(instance, [&] {
+        return ReadAboutRows(monitor.ServerName(), identity, PlatformRegistry());
+    });
     // Owned like the monitor window, so that it never gets a taskbar button either.
-    SetWindowLongPtrW(about.Handle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(monitor.ApplicationWindow()));
+    SetWindowLongPtrW(about.Handle(), GWLP_HWNDPARENT,
+                      reinterpret_cast<LONG_PTR>(monitor.ApplicationWindow()));
     monitor.OnShowAbout = [&] { about.Show(); };
 
     MSG msg{};

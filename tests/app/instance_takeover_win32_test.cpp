@@ -47,8 +47,8 @@ private:
         return DefWindowProcW(window, msg, wParam, lParam);
     }
 
-    void Run(const wchar_t* className, const wchar_t* title, bool hung, std::chrono::milliseconds busy,
-             const wchar_t* desktopName) {
+    void Run(const wchar_t* className, const wchar_t* title, bool hung,
+             std::chrono::milliseconds busy, const wchar_t* desktopName) {
         threadId_ = GetCurrentThreadId();
         HDESK desktop = nullptr;
         if (desktopName) {
@@ -69,8 +69,8 @@ private:
         // The monitor window's own class may be registered already by the window tests; either
         // way the window gets this test's procedure once it exists.
         const bool registered = RegisterClassW(&wc) != 0;
-        window_ = CreateWindowExW(0, className, title, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance,
-                                  nullptr);
+        window_ = CreateWindowExW(0, className, title, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  wc.hInstance, nullptr);
         SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc));
         SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         created_ = window_ != nullptr;
@@ -95,7 +95,8 @@ private:
 };
 
 TEST(InstanceTakeover, ClosesOnlyTheWindowWithBothClassAndTitle) {
-    ASSERT_EQ(FindWindowW(kMonitorWindowClass, kMonitorWindowTitle), nullptr) << "a vq.exe is running";
+    ASSERT_EQ(FindWindowW(kMonitorWindowClass, kMonitorWindowTitle), nullptr)
+        << "a vq.exe is running";
     EXPECT_EQ(CloseEarlierInstance(), TakeoverResult::NoEarlierInstance);
     {
         EarlierWindow otherTitle(kMonitorWindowClass, L"TKVRMonitorForm");
@@ -115,7 +116,8 @@ TEST(InstanceTakeover, ClosesOnlyTheWindowWithBothClassAndTitle) {
 // is never found, let alone closed. What can be shown here is the narrower half: an instance on
 // another desktop of the same session is not seen.
 TEST(InstanceTakeover, AnInstanceOnAnotherDesktopIsNotSeen) {
-    EarlierWindow elsewhere(kMonitorWindowClass, kMonitorWindowTitle, false, 0ms, L"vq-takeover-other-desktop");
+    EarlierWindow elsewhere(kMonitorWindowClass, kMonitorWindowTitle, false, 0ms,
+                            L"vq-takeover-other-desktop");
     ASSERT_TRUE(elsewhere.Created()) << "no window on a desktop of its own";
     EXPECT_EQ(CloseEarlierInstance(), TakeoverResult::NoEarlierInstance);
     EXPECT_EQ(elsewhere.CloseRequests(), 0);

@@ -10,9 +10,9 @@ namespace vq {
 namespace {
 
 TEST(Resources, EveryPictureIsAnEmbeddedPng) {
-    for (const wchar_t* name : {VQ_RES_LOADING_ICONS, VQ_RES_NORMAL_ICONS, VQ_RES_PIC_CONECTING,
-                                VQ_RES_PIC_PAUSE, VQ_RES_PIC_CONECTED, VQ_RES_PIC_STOP,
-                                VQ_RES_PIE_CHART, VQ_RES_GLOBE, VQ_RES_LOGO}) {
+    for (const wchar_t* name :
+         {VQ_RES_LOADING_ICONS, VQ_RES_NORMAL_ICONS, VQ_RES_PIC_CONECTING, VQ_RES_PIC_PAUSE,
+          VQ_RES_PIC_CONECTED, VQ_RES_PIC_STOP, VQ_RES_PIE_CHART, VQ_RES_GLOBE, VQ_RES_LOGO}) {
         SCOPED_TRACE(::testing::PrintToString(std::wstring(name)));
         HRSRC found = FindResourceW(nullptr, name, MAKEINTRESOURCEW(10) /* RT_RCDATA */);
         ASSERT_NE(found, nullptr);

@@ -54,7 +54,7 @@ namespace fs = std::filesystem;
 using UniqueProcess = UniqueHandle<HANDLE, &CloseHandle>;
 
 constexpr DWORD kBoundMs = 30000;
-constexpr int kWidth = 217;   // the monitor window's outer size: no border
+constexpr int kWidth = 217;  // the monitor window's outer size: no border
 constexpr int kHeight = 102;
 const POINT kRestingPlace{500, 300};  // far from the taskbar and from the hover window
 
@@ -93,10 +93,12 @@ std::optional<std::pair<std::string, std::uint16_t>> HostAndPort(const std::stri
     if (url.rfind(scheme, 0) != 0) return std::nullopt;
     const auto colon = url.find(':', scheme.size());
     const auto slash = url.find('/', scheme.size());
-    if (colon == std::string::npos || (slash != std::string::npos && slash < colon)) return std::nullopt;
+    if (colon == std::string::npos || (slash != std::string::npos && slash < colon))
+        return std::nullopt;
     const int port = std::atoi(url.c_str() + colon + 1);
     if (port <= 0 || port > 65535) return std::nullopt;
-    return std::make_pair(url.substr(scheme.size(), colon - scheme.size()), static_cast<std::uint16_t>(port));
+    return std::make_pair(url.substr(scheme.size(), colon - scheme.size()),
+                          static_cast<std::uint16_t>(port));
 }
 
 // ---- the program's processes and windows ----
@@ -155,8 +157,8 @@ public:
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION info{};
         const std::wstring folder = executable.parent_path().wstring();
-        if (CreateProcessW(executable.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                           &startup, &info)) {
+        if (CreateProcessW(executable.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                           folder.c_str(), &startup, &info)) {
             CloseHandle(info.hThread);
             process_.Reset(info.hProcess);
             id_ = info.dwProcessId;
@@ -239,11 +241,13 @@ std::optional<RECT> VirtualDesktopTaskbar() {
 std::optional<RECT> StandaloneNotificationArea() {
     HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
     RECT outer{}, client{};
-    if (!tray || !IsWindowVisible(tray) || !GetWindowRect(tray, &outer) || !GetClientRect(tray, &client))
+    if (!tray || !IsWindowVisible(tray) || !GetWindowRect(tray, &outer) ||
+        !GetClientRect(tray, &client))
         return std::nullopt;
     const int right = GetSystemMetrics(SM_CXSCREEN), bottom = GetSystemMetrics(SM_CYSCREEN);
     if (outer.right != right || outer.bottom != bottom) {
-        SetWindowPos(tray, nullptr, right - (outer.right - outer.left), bottom - (outer.bottom - outer.top), 0, 0,
+        SetWindowPos(tray, nullptr, right - (outer.right - outer.left),
+                     bottom - (outer.bottom - outer.top), 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         Sleep(300);
     }
@@ -280,7 +284,8 @@ std::optional<RECT> NewestTrayIcon() {
         int differing = 0;
         for (int y = 0; y < pixels.height; ++y)
             for (int x = left; x < left + slot; ++x)
-                if (pixels.bgrx[static_cast<size_t>(y) * pixels.width + x] != background) ++differing;
+                if (pixels.bgrx[static_cast<size_t>(y) * pixels.width + x] != background)
+                    ++differing;
         return differing >= 10;
     };
     std::optional<RECT> newest;
@@ -295,8 +300,8 @@ std::optional<RECT> NewestTrayIcon() {
 
 std::string Describe(const std::optional<RECT>& r) {
     if (!r) return "(none)";
-    return "(" + std::to_string(r->left) + "," + std::to_string(r->top) + ")-(" + std::to_string(r->right) + "," +
-           std::to_string(r->bottom) + ")";
+    return "(" + std::to_string(r->left) + "," + std::to_string(r->top) + ")-(" +
+           std::to_string(r->right) + "," + std::to_string(r->bottom) + ")";
 }
 
 POINT CentreOf(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
@@ -319,8 +324,9 @@ fs::path SaveDesktopPicture(const std::string& name) {
     for (int y = 0; y < pixels.height; ++y)
         for (int x = 0; x < pixels.width; ++x) {
             const std::uint32_t value = pixels.bgrx[static_cast<size_t>(y) * pixels.width + x];
-            surface.At(x, y) = Bgra{static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-                                    static_cast<std::uint8_t>(value >> 16), 255};
+            surface.At(x, y) =
+                Bgra{static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+                     static_cast<std::uint8_t>(value >> 16), 255};
         }
     const fs::path file = fs::temp_directory_path() / ("vq-e2e-" + name + ".png");
     WritePng(surface, file);
@@ -370,7 +376,8 @@ std::vector<DWORD> ChildProcesses(DWORD parent, const wchar_t* name) {
     UniqueProcess owner(snapshot);
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+    for (BOOL more = Process32FirstW(snapshot, &entry); more;
+         more = Process32NextW(snapshot, &entry))
         if (entry.th32ParentProcessID == parent && lstrcmpiW(entry.szExeFile, name) == 0)
             children.push_back(entry.th32ProcessID);
     return children;
@@ -412,7 +419,8 @@ public:
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         int length = sizeof(address);
-        if (listener_ != INVALID_SOCKET && bind(listener_, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
+        if (listener_ != INVALID_SOCKET &&
+            bind(listener_, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
             listen(listener_, 8) == 0 &&
             getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
             port_ = ntohs(address.sin_port);
@@ -580,7 +588,8 @@ TEST_F(VqProgram, IconSpinsWhileConnectingThenStandsStillAndGreen) {
     ASSERT_TRUE(upstream) << "VQ_ACCESS_SERVER is no http://HOST:PORT/ address: " << server_;
     GatedRelay gate(upstream->first, upstream->second);
     ASSERT_NE(gate.Port(), 0);
-    Program program(ProgramPath(), L"server=http://127.0.0.1:" + std::to_wstring(gate.Port()) + L"/");
+    Program program(ProgramPath(),
+                    L"server=http://127.0.0.1:" + std::to_wstring(gate.Port()) + L"/");
     ASSERT_TRUE(program.Started());
     ASSERT_TRUE(program.WaitForWindow());
     const auto icon = WaitForIcon();
@@ -593,8 +602,10 @@ TEST_F(VqProgram, IconSpinsWhileConnectingThenStandsStillAndGreen) {
         if (std::find(seen.begin(), seen.end(), now) == seen.end()) seen.push_back(std::move(now));
         return seen.size() >= 4;
     });
-    EXPECT_GE(seen.size(), 4u) << "the icon does not turn while the client waits for its first answer";
-    for (const auto& picture : seen) EXPECT_LT(GreenPixels(picture), 20) << "green before any answer";
+    EXPECT_GE(seen.size(), 4u)
+        << "the icon does not turn while the client waits for its first answer";
+    for (const auto& picture : seen)
+        EXPECT_LT(GreenPixels(picture), 20) << "green before any answer";
 
     const auto where = NewestTrayIcon();
     ASSERT_TRUE(where && EqualRect(&*where, &*icon)) << "the icon moved while it was watched";
@@ -609,10 +620,11 @@ TEST_F(VqProgram, IconSpinsWhileConnectingThenStandsStillAndGreen) {
         picture = SaveDesktopPicture("icon-not-green").string();
         MovePointer(kRestingPlace);
     }
-    EXPECT_TRUE(green) << "after the server's answers the icon should be the still green one (is the Wine user, "
-                          "DOMAIN\\user, a section of the server's accounts file?); icon at "
-                       << Describe(icon) << ", newest icon now at " << Describe(NewestTrayIcon())
-                       << "; the desktop is in " << picture;
+    EXPECT_TRUE(green)
+        << "after the server's answers the icon should be the still green one (is the Wine user, "
+           "DOMAIN\\user, a section of the server's accounts file?); icon at "
+        << Describe(icon) << ", newest icon now at " << Describe(NewestTrayIcon())
+        << "; the desktop is in " << picture;
     EXPECT_TRUE(program.Running());
 }
 
@@ -623,8 +635,8 @@ TEST_F(VqProgram, RestingOnTheIconShowsTheWindowAboveThePointerAndLeavingParksIt
     ASSERT_TRUE(window);
     const auto parked = [&] {
         RECT r{};
-        return !IsWindowVisible(window) && GetWindowRect(window, &r) && r.left == -247 && r.top == -132 &&
-               r.right - r.left == kWidth && r.bottom - r.top == kHeight;
+        return !IsWindowVisible(window) && GetWindowRect(window, &r) && r.left == -247 &&
+               r.top == -132 && r.right - r.left == kWidth && r.bottom - r.top == kHeight;
     };
     // Parked at start (once the window, which has its title first, has been placed).
     EXPECT_TRUE(WaitUntil(parked)) << "the window should start hidden at (-247, -132)";
@@ -644,7 +656,8 @@ TEST_F(VqProgram, RestingOnTheIconShowsTheWindowAboveThePointerAndLeavingParksIt
         })) << "the window is not shown with its bottom-right corner 32 pixels above the pointer";
 
         MovePointer(kRestingPlace);
-        EXPECT_TRUE(WaitUntilSettled(parked)) << "leaving the icon should park the window hidden at (-247, -132)";
+        EXPECT_TRUE(WaitUntilSettled(parked))
+            << "leaving the icon should park the window hidden at (-247, -132)";
     }
 }
 
@@ -655,7 +668,8 @@ TEST_F(VqProgram, ASecondInstanceClosesTheFirst) {
 
     Program second(ProgramPath(), ServerArgument());
     ASSERT_TRUE(second.Started());
-    EXPECT_EQ(WaitForSingleObject(first.Process(), kBoundMs), WAIT_OBJECT_0) << "the first instance still runs";
+    EXPECT_EQ(WaitForSingleObject(first.Process(), kBoundMs), WAIT_OBJECT_0)
+        << "the first instance still runs";
     EXPECT_TRUE(second.WaitForWindow());
     EXPECT_TRUE(second.Running());
 }
@@ -682,8 +696,10 @@ TEST_F(VqProgram, CdebugWritesTheConnectionLogBesideTheProgramAndAPlainStartDoes
     ASSERT_TRUE(program.Started());
     ASSERT_TRUE(program.WaitForWindow());
     std::error_code error;
-    EXPECT_TRUE(WaitUntil([&] { return fs::exists(logOf(logging)) && fs::file_size(logOf(logging), error) > 0; }))
-        << "no " << logOf(logging).string();
+    EXPECT_TRUE(WaitUntil([&] {
+        return fs::exists(logOf(logging)) && fs::file_size(logOf(logging), error) > 0;
+    })) << "no "
+        << logOf(logging).string();
     EXPECT_FALSE(fs::exists(logOf(plain)));
 }
 
@@ -700,7 +716,8 @@ TEST_F(VqProgram, ARefusedConnectionIsLoggedInTheAnsiCodePage) {
         lines.clear();
         std::ifstream in(log, std::ios::binary);
         for (std::string line; std::getline(in, line);)
-            if (!line.empty() && line.back() == '\r') lines.push_back(line.substr(0, line.size() - 1));
+            if (!line.empty() && line.back() == '\r')
+                lines.push_back(line.substr(0, line.size() - 1));
         return lines.size() >= 2;
     };
     ASSERT_TRUE(WaitUntil(read_lines)) << "no failure line in " << log.string();
@@ -730,7 +747,8 @@ TEST_F(VqProgram, ExitFromTheIconsMenuEndsTheProgram) {
     // "Выход" is the last item: up from no selection wraps to it.
     PressKey(VK_UP);
     PressKey(VK_RETURN);
-    ASSERT_EQ(WaitForSingleObject(program.Process(), kBoundMs), WAIT_OBJECT_0) << "the program still runs";
+    ASSERT_EQ(WaitForSingleObject(program.Process(), kBoundMs), WAIT_OBJECT_0)
+        << "the program still runs";
     // Not "Переподключиться": the program it starts again would be running already, as it is the
     // new process that closes the old one.
     const auto relaunched = ChildProcesses(program.Id(), L"vq.exe");
@@ -752,7 +770,8 @@ TEST_F(VqProgram, ReconnectStartsTheProgramAgainWithoutItsArgumentsAndTheNewOneT
     ASSERT_TRUE(program.WaitForWindow());
     const auto icon = WaitForIcon();
     ASSERT_TRUE(icon) << "no icon in the notification area";
-    ASSERT_TRUE(WaitUntil([&] { return StillAndGreen(*icon); })) << "the first instance did not log on";
+    ASSERT_TRUE(WaitUntil([&] { return StillAndGreen(*icon); }))
+        << "the first instance did not log on";
     std::error_code error;
     const auto logged = fs::file_size(log, error);
     ASSERT_FALSE(error) << "the first instance wrote no log";
@@ -762,24 +781,31 @@ TEST_F(VqProgram, ReconnectStartsTheProgramAgainWithoutItsArgumentsAndTheNewOneT
     PressKey(VK_DOWN);
     PressKey(VK_RETURN);
     MovePointer(kRestingPlace);
-    ASSERT_EQ(WaitForSingleObject(program.Process(), kBoundMs), WAIT_OBJECT_0) << "the first instance still runs";
+    ASSERT_EQ(WaitForSingleObject(program.Process(), kBoundMs), WAIT_OBJECT_0)
+        << "the first instance still runs";
 
     const auto relaunched = ChildProcesses(program.Id(), L"vq.exe");
     ASSERT_EQ(relaunched.size(), 1u) << "no new instance was started";
     UniqueProcess successor(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, relaunched[0]));
     ASSERT_TRUE(successor);
-    EXPECT_TRUE(WaitUntil([&] { return MonitorWindowOf(relaunched[0]) != nullptr; })) << "the new instance has no window";
+    EXPECT_TRUE(WaitUntil([&] { return MonitorWindowOf(relaunched[0]) != nullptr; }))
+        << "the new instance has no window";
     const auto newIcon = WaitForIcon();
     ASSERT_TRUE(newIcon) << "the new instance has no icon";
     Sleep(3000);  // time for a server's answer, had the new instance one to ask
     std::vector<Pixels> seen;
-    WaitUntil([&] {
-        Pixels now = CaptureScreen(*newIcon);
-        if (std::find(seen.begin(), seen.end(), now) == seen.end()) seen.push_back(std::move(now));
-        return seen.size() >= 3;
-    }, 5000);
-    EXPECT_GE(seen.size(), 3u) << "the new instance's icon stands still: it was given the server's address";
-    EXPECT_EQ(fs::file_size(log, error), logged) << "the new instance writes the log: it was given cdebug";
+    WaitUntil(
+        [&] {
+            Pixels now = CaptureScreen(*newIcon);
+            if (std::find(seen.begin(), seen.end(), now) == seen.end())
+                seen.push_back(std::move(now));
+            return seen.size() >= 3;
+        },
+        5000);
+    EXPECT_GE(seen.size(), 3u)
+        << "the new instance's icon stands still: it was given the server's address";
+    EXPECT_EQ(fs::file_size(log, error), logged)
+        << "the new instance writes the log: it was given cdebug";
     EndProcess(successor.Get(), relaunched[0]);
 }
 
@@ -795,7 +821,8 @@ TEST_F(VqProgram, AResumeFromSleepBringsOneRequestAtOnceOnANewConnection) {
     GatedRelay gate(upstream->first, upstream->second);
     ASSERT_NE(gate.Port(), 0);
     gate.Open();
-    Program program(ProgramPath(), L"server=http://127.0.0.1:" + std::to_wstring(gate.Port()) + L"/");
+    Program program(ProgramPath(),
+                    L"server=http://127.0.0.1:" + std::to_wstring(gate.Port()) + L"/");
     ASSERT_TRUE(program.Started());
     const HWND monitor = program.WaitForWindow();
     ASSERT_TRUE(monitor);
@@ -811,7 +838,9 @@ TEST_F(VqProgram, AResumeFromSleepBringsOneRequestAtOnceOnANewConnection) {
         int told = 0;
         for (HWND window : TopLevelWindowsOf(program.Id())) {
             DWORD_PTR answer = 0;
-            if (SendMessageTimeoutW(window, WM_POWERBROADCAST, event, 0, SMTO_ABORTIFHUNG, 5000, &answer)) ++told;
+            if (SendMessageTimeoutW(window, WM_POWERBROADCAST, event, 0, SMTO_ABORTIFHUNG, 5000,
+                                    &answer))
+                ++told;
         }
         ASSERT_GT(told, 0) << "the program has no top-level window to tell";
     }
@@ -819,7 +848,8 @@ TEST_F(VqProgram, AResumeFromSleepBringsOneRequestAtOnceOnANewConnection) {
 
     EXPECT_TRUE(WaitUntil([&] { return gate.Requests() > requests; }, 5000))
         << "no request within 5 s of the resume";
-    EXPECT_GT(gate.Connections(), connections) << "the request after the resume came on the old connection";
+    EXPECT_GT(gate.Connections(), connections)
+        << "the request after the resume came on the old connection";
     Sleep(3000);
     EXPECT_EQ(gate.Requests(), requests + 1) << "one resume gave more than one early request";
     EXPECT_TRUE(program.Running());
@@ -835,8 +865,8 @@ TEST_F(VqProgram, AnEndingSessionIsAgreedToAtOnceAndEndsTheProgram) {
     ASSERT_TRUE(WaitForIcon()) << "no icon in the notification area";
 
     DWORD_PTR answer = 0;
-    ASSERT_TRUE(SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG, 1000,
-                                    &answer))
+    ASSERT_TRUE(SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP,
+                                    SMTO_ABORTIFHUNG, 1000, &answer))
         << "no answer to WM_QUERYENDSESSION within a second";
     EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
     EXPECT_TRUE(program.Running()) << "asking ended the program";
@@ -845,7 +875,8 @@ TEST_F(VqProgram, AnEndingSessionIsAgreedToAtOnceAndEndsTheProgram) {
     // (no virtual desktop) takes about two seconds to let its last icon go, inside the program's
     // handling of WM_ENDSESSION.
     const DWORD bound = VirtualDesktopTaskbar() ? 1000 : 5000;
-    SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG, bound, &answer);
+    SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG, bound,
+                        &answer);
     EXPECT_EQ(WaitForSingleObject(program.Process(), bound), static_cast<DWORD>(WAIT_OBJECT_0))
         << "the program still runs " << bound << " ms after WM_ENDSESSION";
 }

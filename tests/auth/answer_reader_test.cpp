@@ -37,19 +37,35 @@ TEST(AnswerReader, ReadsEveryKindOfBodyWhateverThePieces) {
     };
     const std::vector<Case> cases = {
         {"content-length", "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello", false, "hello"},
-        {"chunked", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n6\r\n world\r\n0\r\n\r\n", false, "hello world"},
-        {"chunked in any case", "HTTP/1.1 200 OK\r\nTransfer-Encoding: CHUNKED\r\n\r\n2\r\nok\r\n0\r\n\r\n", false, "ok"},
+        {"chunked",
+         "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n6\r\n world\r\n0\r\n\r\n",
+         false, "hello world"},
+        {"chunked in any case",
+         "HTTP/1.1 200 OK\r\nTransfer-Encoding: CHUNKED\r\n\r\n2\r\nok\r\n0\r\n\r\n", false, "ok"},
         // "chunked" anywhere in Transfer-Encoding frames the body, whatever Content-Length says.
-        {"chunked with a Content-Length", "HTTP/1.1 200 OK\r\nContent-Length: 3\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n", false, "hello"},
-        {"chunked before another coding", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked, gzip\r\n\r\n2\r\nok\r\n0\r\n\r\n", false, "ok"},
-        {"chunked in a second field", "HTTP/1.1 200 OK\r\nTransfer-Encoding: gzip\r\nContent-Length: 9\r\nTransfer-Encoding: Chunked\r\n\r\n2\r\nok\r\n0\r\n\r\n", false, "ok"},
+        {"chunked with a Content-Length",
+         "HTTP/1.1 200 OK\r\nContent-Length: 3\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n",
+         false, "hello"},
+        {"chunked before another coding",
+         "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked, gzip\r\n\r\n2\r\nok\r\n0\r\n\r\n", false,
+         "ok"},
+        {"chunked in a second field",
+         "HTTP/1.1 200 OK\r\nTransfer-Encoding: gzip\r\nContent-Length: 9\r\nTransfer-Encoding: Chunked\r\n\r\n2\r\nok\r\n0\r\n\r\n",
+         false, "ok"},
         // Any other Transfer-Encoding frames nothing: the length, or the end of the connection.
-        {"another coding with a length", "HTTP/1.1 200 OK\r\nTransfer-Encoding: gzip\r\nContent-Length: 4\r\n\r\nabcd", false, "abcd"},
-        {"another coding until close", "HTTP/1.1 200 OK\r\nTransfer-Encoding: identity\r\n\r\nrest", true, "rest"},
-        {"until the server closes", "HTTP/1.0 200 OK\r\n\r\nserver_need_auth_data\r\n", true, "server_need_auth_data\r\n"},
-        {"content-length cut short keeps what arrived", "HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\npartial", true, "partial"},
+        {"another coding with a length",
+         "HTTP/1.1 200 OK\r\nTransfer-Encoding: gzip\r\nContent-Length: 4\r\n\r\nabcd", false,
+         "abcd"},
+        {"another coding until close", "HTTP/1.1 200 OK\r\nTransfer-Encoding: identity\r\n\r\nrest",
+         true, "rest"},
+        {"until the server closes", "HTTP/1.0 200 OK\r\n\r\nserver_need_auth_data\r\n", true,
+         "server_need_auth_data\r\n"},
+        {"content-length cut short keeps what arrived",
+         "HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\npartial", true, "partial"},
         {"204 has no body", "HTTP/1.1 204 No Content\r\n\r\n", false, ""},
-        {"a NUL byte in the body", std::string("HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\na\0b", 41), false, std::string("a\0b", 3)},
+        {"a NUL byte in the body",
+         std::string("HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\na\0b", 41), false,
+         std::string("a\0b", 3)},
     };
     for (const auto& c : cases) {
         for (const std::size_t piece : {std::size_t{1}, std::size_t{7}, c.bytes.size()}) {
@@ -61,15 +77,21 @@ TEST(AnswerReader, ReadsEveryKindOfBodyWhateverThePieces) {
 
 TEST(AnswerReader, KeepsTheStatusLineAsReceivedAndTheKeepAliveWish) {
     const auto read = ReadAnswer(
-        "HTTP/1.1 404 Not Found\r\nConnection:  Keep-Alive \r\nContent-Length: 0\r\n\r\n", 3, false);
+        "HTTP/1.1 404 Not Found\r\nConnection:  Keep-Alive \r\nContent-Length: 0\r\n\r\n", 3,
+        false);
     EXPECT_EQ(read.status_line, "HTTP/1.1 404 Not Found");
     EXPECT_EQ(read.status, 404);
     EXPECT_TRUE(read.keep_alive);
     EXPECT_FALSE(read.to_end_of_stream);
 
-    EXPECT_TRUE(ReadAnswer("HTTP/1.0 200 OK\r\nProxy-Connection: keep-alive\r\nContent-Length: 0\r\n\r\n", 100, false).keep_alive);
+    EXPECT_TRUE(
+        ReadAnswer("HTTP/1.0 200 OK\r\nProxy-Connection: keep-alive\r\nContent-Length: 0\r\n\r\n",
+                   100, false)
+            .keep_alive);
     EXPECT_FALSE(ReadAnswer("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n", 100, false).keep_alive);
-    EXPECT_FALSE(ReadAnswer("HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: 0\r\n\r\n", 100, false).keep_alive);
+    EXPECT_FALSE(
+        ReadAnswer("HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: 0\r\n\r\n", 100, false)
+            .keep_alive);
     EXPECT_TRUE(ReadAnswer("HTTP/1.0 200 OK\r\n\r\nx", 100, true).to_end_of_stream);
 }
 
@@ -103,17 +125,29 @@ TEST(AnswerReader, BrokenOrOversizedAnswersFailWithAText) {
     small.header_bytes = 1024;
     small.body_bytes = 64;
     const std::vector<Case> cases = {
-        {"garbage status line", "HTTP/1.1 abc\r\n\r\n", false, "Ответ сервера не по протоколу HTTP: неверный код состояния"},
-        {"not HTTP at all", "server_status_ok\r\n\r\n", false, "Ответ сервера не по протоколу HTTP: неверная версия HTTP"},
-        {"malformed chunk size", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n", false, "Ответ сервера не по протоколу HTTP: неверный блок"},
-        {"closed inside the headers", "HTTP/1.1 200 OK\r\nContent-Le", true, "Сервер закрыл соединение, не передав заголовки ответа"},
-        {"closed inside a chunk", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n10\r\nabc", true, "Сервер закрыл соединение посреди блока ответа"},
-        {"headers beyond the cap", "HTTP/1.1 200 OK\r\nX: " + std::string(2000, 'a') + "\r\n\r\n", false, "Заголовки ответа сервера длиннее 1024 байт"},
-        {"declared body beyond the cap", "HTTP/1.1 200 OK\r\nContent-Length: 65\r\n\r\n", false, "Ответ сервера длиннее 64 байт"},
+        {"garbage status line", "HTTP/1.1 abc\r\n\r\n", false,
+         "Ответ сервера не по протоколу HTTP: неверный код состояния"},
+        {"not HTTP at all", "server_status_ok\r\n\r\n", false,
+         "Ответ сервера не по протоколу HTTP: неверная версия HTTP"},
+        {"malformed chunk size", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n",
+         false, "Ответ сервера не по протоколу HTTP: неверный блок"},
+        {"closed inside the headers", "HTTP/1.1 200 OK\r\nContent-Le", true,
+         "Сервер закрыл соединение, не передав заголовки ответа"},
+        {"closed inside a chunk", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n10\r\nabc",
+         true, "Сервер закрыл соединение посреди блока ответа"},
+        {"headers beyond the cap", "HTTP/1.1 200 OK\r\nX: " + std::string(2000, 'a') + "\r\n\r\n",
+         false, "Заголовки ответа сервера длиннее 1024 байт"},
+        {"declared body beyond the cap", "HTTP/1.1 200 OK\r\nContent-Length: 65\r\n\r\n", false,
+         "Ответ сервера длиннее 64 байт"},
         // Nothing is set aside for a declared length before the cap refuses it.
-        {"declared terabyte body", "HTTP/1.1 200 OK\r\nContent-Length: 1000000000000\r\n\r\nab", false, "Ответ сервера длиннее 64 байт"},
-        {"chunked body beyond the cap", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n40\r\n" + std::string(64, 'x') + "\r\n1\r\ny\r\n0\r\n\r\n", false, "Ответ сервера длиннее 64 байт"},
-        {"body to the end beyond the cap", "HTTP/1.0 200 OK\r\n\r\n" + std::string(65, 'x'), true, "Ответ сервера длиннее 64 байт"},
+        {"declared terabyte body", "HTTP/1.1 200 OK\r\nContent-Length: 1000000000000\r\n\r\nab",
+         false, "Ответ сервера длиннее 64 байт"},
+        {"chunked body beyond the cap",
+         "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n40\r\n" + std::string(64, 'x') +
+             "\r\n1\r\ny\r\n0\r\n\r\n",
+         false, "Ответ сервера длиннее 64 байт"},
+        {"body to the end beyond the cap", "HTTP/1.0 200 OK\r\n\r\n" + std::string(65, 'x'), true,
+         "Ответ сервера длиннее 64 байт"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -50,18 +50,18 @@ TEST(AuthThread, FirstContactThenAPollCarryingTheSessionCookie) {
     TAuthThread worker(Services(owner, time), 3);
     worker.WaitFor();
 
-    EXPECT_EQ(owner->Messages(), (std::vector<std::string>{
-                                     "GET_SERVER", "NEED_DATA",
-                                     "GET_SERVER", "STATUS balans=612.35",
-                                     "GET_SERVER", "STATUS balans=600"}));
+    EXPECT_EQ(owner->Messages(), (std::vector<std::string>{"GET_SERVER", "NEED_DATA", "GET_SERVER",
+                                                           "STATUS balans=612.35", "GET_SERVER",
+                                                           "STATUS balans=600"}));
     EXPECT_EQ(time->pauses, (std::vector<long>{31000, 31000}));
     const auto requests = server.Requests();
     ASSERT_EQ(requests.size(), 3u);
     EXPECT_TRUE(requests[0].starts_with("GET /kvr.php HTTP/1.0\r\n"));
     EXPECT_TRUE(requests[1].starts_with("POST /kvr.php HTTP/1.0\r\n"));
     // The poll repeats the POST's Content-Type line and carries the session cookie.
-    EXPECT_TRUE(requests[2].starts_with("GET /kvr.php HTTP/1.0\r\nConnection: keep-alive\r\n"
-                                        "Content-Type: multipart/form-data; boundary=--------"));
+    EXPECT_TRUE(
+        requests[2].starts_with("GET /kvr.php HTTP/1.0\r\nConnection: keep-alive\r\n"
+                                "Content-Type: multipart/form-data; boundary=--------"));
     EXPECT_TRUE(requests[2].ends_with("Cookie: PHPSESSID=abc\r\n\r\n"));
     EXPECT_EQ(server.ConnectionsAccepted(), 1);
 }

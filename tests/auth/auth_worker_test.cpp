@@ -38,27 +38,25 @@ public:
     void Send(unsigned message, std::uintptr_t wparam, void* lparam) override {
         if (gone) return;
         switch (message) {
-            case WM_AUTH_GET_SERVER:
-                static_cast<LineList*>(lparam)->SetText(server);
-                timeline_.push_back("GET_SERVER");
-                break;
-            case WM_AUTH_NEED_DATA: {
-                auto& values = *static_cast<TValueList*>(lparam);
-                timeline_.push_back("NEED_DATA " + std::to_string(values.GetCount()));
-                values.SetItem(u"username", u"TEST\\demo");
-                values.SetItem(u"dname", u"Демо");
-                break;
-            }
-            case WM_AUTH_STATUS:
-                timeline_.push_back("STATUS " + Fields(*static_cast<TValueList*>(lparam)));
-                break;
-            case WM_AUTH_ERROR:
-                timeline_.push_back("ERROR " + std::to_string(wparam) + " " +
-                                    Utf8(static_cast<const char16_t*>(lparam)));
-                break;
-            case WM_AUTH_FAILED:
-                timeline_.push_back("FAILED");
-                break;
+        case WM_AUTH_GET_SERVER:
+            static_cast<LineList*>(lparam)->SetText(server);
+            timeline_.push_back("GET_SERVER");
+            break;
+        case WM_AUTH_NEED_DATA: {
+            auto& values = *static_cast<TValueList*>(lparam);
+            timeline_.push_back("NEED_DATA " + std::to_string(values.GetCount()));
+            values.SetItem(u"username", u"TEST\\demo");
+            values.SetItem(u"dname", u"Демо");
+            break;
+        }
+        case WM_AUTH_STATUS:
+            timeline_.push_back("STATUS " + Fields(*static_cast<TValueList*>(lparam)));
+            break;
+        case WM_AUTH_ERROR:
+            timeline_.push_back("ERROR " + std::to_string(wparam) + " " +
+                                Utf8(static_cast<const char16_t*>(lparam)));
+            break;
+        case WM_AUTH_FAILED: timeline_.push_back("FAILED"); break;
         }
         if (message != WM_AUTH_ERROR) {
             EXPECT_EQ(wparam, std::uintptr_t{0x400000});
@@ -81,7 +79,8 @@ public:
         const long end = now_ + static_cast<long>(duration.count());
         std::string entry = "sleep " + std::to_string(duration.count());
         bool woken = false;
-        if (wake_ups == WakeUps::EndThePause && !wake_ups_at.empty() && wake_ups_at.front() <= end) {
+        if (wake_ups == WakeUps::EndThePause && !wake_ups_at.empty() &&
+            wake_ups_at.front() <= end) {
             woken = true;
             entry += " woken after " + std::to_string(std::max(wake_ups_at.front(), now_) - now_);
             now_ = std::max(wake_ups_at.front(), now_);
@@ -163,7 +162,9 @@ protected:
         services.owner = owner;
         services.time = time;
         services.log = log;
-        services.open_channel = [this] { return std::make_unique<FakeChannel>(timeline, outcomes); };
+        services.open_channel = [this] {
+            return std::make_unique<FakeChannel>(timeline, outcomes);
+        };
         services.module_handle = 0x400000;
         return services;
     }
@@ -189,20 +190,37 @@ TEST_F(AuthWorkerTest, FirstContactAsksForCredentialsPostsThemAtOnceAndPolls) {
     outcomes = {"server_need_auth_data\r\n", "server_status_ok\r\nbalans=10\r\ntarif=%D0%90+1\r\n",
                 "server_status_ok\r\nbalans=9\r\n"};
     EXPECT_EQ(Run(3), (Timeline{
-                          "GET_SERVER", "GET http://gate/", "NEED_DATA 0",
-                          "GET_SERVER", "POST http://gate/ " + kCredentials, "STATUS balans=10 tarif=А 1", "sleep 31999",
-                          "GET_SERVER", "GET http://gate/", "STATUS balans=9", "sleep 31999",
+                          "GET_SERVER",
+                          "GET http://gate/",
+                          "NEED_DATA 0",
+                          "GET_SERVER",
+                          "POST http://gate/ " + kCredentials,
+                          "STATUS balans=10 tarif=А 1",
+                          "sleep 31999",
+                          "GET_SERVER",
+                          "GET http://gate/",
+                          "STATUS balans=9",
+                          "sleep 31999",
                       }));
     EXPECT_EQ(log->lines, (std::vector<std::u16string>{u"Начало работы потока авторизации",
-                                                         u"Завершение потока авторизации"}));
+                                                       u"Завершение потока авторизации"}));
 }
 
 TEST_F(AuthWorkerTest, ServerThatKeepsAskingGetsOnePostPerPause) {
-    outcomes = {"server_need_auth_data\r\n", "server_need_auth_data\r\n", "server_need_auth_data\r\n"};
+    outcomes = {"server_need_auth_data\r\n", "server_need_auth_data\r\n",
+                "server_need_auth_data\r\n"};
     EXPECT_EQ(Run(3), (Timeline{
-                          "GET_SERVER", "GET http://gate/", "NEED_DATA 0",
-                          "GET_SERVER", "POST http://gate/ " + kCredentials, "sleep 31999", "NEED_DATA 0",
-                          "GET_SERVER", "POST http://gate/ " + kCredentials, "sleep 31999", "NEED_DATA 0",
+                          "GET_SERVER",
+                          "GET http://gate/",
+                          "NEED_DATA 0",
+                          "GET_SERVER",
+                          "POST http://gate/ " + kCredentials,
+                          "sleep 31999",
+                          "NEED_DATA 0",
+                          "GET_SERVER",
+                          "POST http://gate/ " + kCredentials,
+                          "sleep 31999",
+                          "NEED_DATA 0",
                       }));
 }
 
@@ -217,11 +235,23 @@ TEST_F(AuthWorkerTest, EachOutcomePausesForItsOwnRange) {
         {"good answer", "server_status_ok\r\n", {"STATUS ", "sleep 30000"}},
         {"empty answer", "", {"ERROR 0 Сервер вернул пустой ответ", "sleep 5000", "close"}},
         {"only a line break is no keyword", "\r\n", {"ERROR 0 \r\n", "sleep 5000", "close"}},
-        {"keyword followed by a blank", "server_status_ok \r\nbalans=1", {"ERROR 0 server_status_ok \r\nbalans=1\r\n", "sleep 5000", "close"}},
-        {"keyword in other letters", "SERVER_STATUS_OK\r\n", {"ERROR 0 SERVER_STATUS_OK\r\n", "sleep 5000", "close"}},
-        {"byte order mark before the keyword", "\xEF\xBB\xBFserver_status_ok\r\n", {"ERROR 0 \xEF\xBB\xBFserver_status_ok\r\n", "sleep 5000", "close"}},
-        {"refused connection", Failure{"Не удалось подключиться к gate:80: Подключение не установлено, т.к. конечный компьютер отверг запрос на подключение"}, {"ERROR 0 Не удалось подключиться к gate:80: Подключение не установлено, т.к. конечный компьютер отверг запрос на подключение", "sleep 5000", "close"}},
-        {"unresolvable name", Failure{"Не удалось найти адрес сервера «gate»"}, {"ERROR 0 Не удалось найти адрес сервера «gate»", "sleep 5000", "close"}},
+        {"keyword followed by a blank",
+         "server_status_ok \r\nbalans=1",
+         {"ERROR 0 server_status_ok \r\nbalans=1\r\n", "sleep 5000", "close"}},
+        {"keyword in other letters",
+         "SERVER_STATUS_OK\r\n",
+         {"ERROR 0 SERVER_STATUS_OK\r\n", "sleep 5000", "close"}},
+        {"byte order mark before the keyword",
+         "\xEF\xBB\xBFserver_status_ok\r\n",
+         {"ERROR 0 \xEF\xBB\xBFserver_status_ok\r\n", "sleep 5000", "close"}},
+        {"refused connection",
+         Failure{
+             "Не удалось подключиться к gate:80: Подключение не установлено, т.к. конечный компьютер отверг запрос на подключение"},
+         {"ERROR 0 Не удалось подключиться к gate:80: Подключение не установлено, т.к. конечный компьютер отверг запрос на подключение",
+          "sleep 5000", "close"}},
+        {"unresolvable name",
+         Failure{"Не удалось найти адрес сервера «gate»"},
+         {"ERROR 0 Не удалось найти адрес сервера «gate»", "sleep 5000", "close"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -243,12 +273,16 @@ TEST_F(AuthWorkerTest, NoServerAddressMakesNoRequest) {
 }
 
 TEST_F(AuthWorkerTest, ThreeLocalSocketFailuresAreSilentAndTheFourthIsReported) {
-    const Failure local{"Не удалось подключиться к gate:80: Обычно разрешается только одно использование адреса сокета", ExchangeError::Kind::LocalSocketFailure};
+    const Failure local{
+        "Не удалось подключиться к gate:80: Обычно разрешается только одно использование адреса сокета",
+        ExchangeError::Kind::LocalSocketFailure};
     outcomes = {local, local, local, local, local, "server_status_ok\r\n", local};
     const Timeline silent{"GET_SERVER", "GET http://gate/", "sleep 6999", "close"};
-    const Timeline reported{"GET_SERVER", "GET http://gate/", "ERROR 1 " + local.text, "sleep 6999", "close"};
+    const Timeline reported{"GET_SERVER", "GET http://gate/", "ERROR 1 " + local.text, "sleep 6999",
+                            "close"};
     Timeline expected;
-    for (const auto* part : {&silent, &silent, &silent, &reported, &reported}) expected.insert(expected.end(), part->begin(), part->end());
+    for (const auto* part : {&silent, &silent, &silent, &reported, &reported})
+        expected.insert(expected.end(), part->begin(), part->end());
     // A good answer starts the count again.
     expected.insert(expected.end(), {"GET_SERVER", "GET http://gate/", "STATUS ", "sleep 31999"});
     expected.insert(expected.end(), silent.begin(), silent.end());
@@ -257,36 +291,60 @@ TEST_F(AuthWorkerTest, ThreeLocalSocketFailuresAreSilentAndTheFourthIsReported) 
 }
 
 TEST_F(AuthWorkerTest, FailedPostIsRetriedWithTheSameCredentials) {
-    outcomes = {"server_need_auth_data\r\n", Failure{"Сервер не ответил за 30000 мс"}, "server_status_ok\r\n"};
+    outcomes = {"server_need_auth_data\r\n", Failure{"Сервер не ответил за 30000 мс"},
+                "server_status_ok\r\n"};
     EXPECT_EQ(Run(3), (Timeline{
-                          "GET_SERVER", "GET http://gate/", "NEED_DATA 0",
-                          "GET_SERVER", "POST http://gate/ " + kCredentials, "ERROR 0 Сервер не ответил за 30000 мс", "sleep 6999", "close",
-                          "GET_SERVER", "POST http://gate/ " + kCredentials, "STATUS ", "sleep 31999",
+                          "GET_SERVER",
+                          "GET http://gate/",
+                          "NEED_DATA 0",
+                          "GET_SERVER",
+                          "POST http://gate/ " + kCredentials,
+                          "ERROR 0 Сервер не ответил за 30000 мс",
+                          "sleep 6999",
+                          "close",
+                          "GET_SERVER",
+                          "POST http://gate/ " + kCredentials,
+                          "STATUS ",
+                          "sleep 31999",
                       }));
 }
 
 TEST_F(AuthWorkerTest, PostAnsweredWithAKeywordAndABlankPausesThenFails) {
     outcomes = {"server_need_auth_data\r\n", "server_need_auth_data \r\n"};
     EXPECT_EQ(Run(2), (Timeline{
-                          "GET_SERVER", "GET http://gate/", "NEED_DATA 0",
-                          "GET_SERVER", "POST http://gate/ " + kCredentials, "sleep 31999",
-                          "ERROR 0 server_need_auth_data \r\n", "sleep 6999", "close",
+                          "GET_SERVER",
+                          "GET http://gate/",
+                          "NEED_DATA 0",
+                          "GET_SERVER",
+                          "POST http://gate/ " + kCredentials,
+                          "sleep 31999",
+                          "ERROR 0 server_need_auth_data \r\n",
+                          "sleep 6999",
+                          "close",
                       }));
 }
 
 TEST_F(AuthWorkerTest, MalformedFieldKeepsTheFieldsReadSoFarForTheNextPost) {
     outcomes = {"server_status_ok\r\nbalans=5\r\nbad=%zz\r\nlate=1\r\n", "server_status_ok\r\n"};
     EXPECT_EQ(Run(2), (Timeline{
-                          "GET_SERVER", "GET http://gate/", "ERROR 0 ''$zz'' is not a valid integer value", "sleep 6999", "close",
-                          "GET_SERVER", "POST http://gate/ balans=5\r\n", "STATUS ", "sleep 31999",
+                          "GET_SERVER",
+                          "GET http://gate/",
+                          "ERROR 0 ''$zz'' is not a valid integer value",
+                          "sleep 6999",
+                          "close",
+                          "GET_SERVER",
+                          "POST http://gate/ balans=5\r\n",
+                          "STATUS ",
+                          "sleep 31999",
                       }));
 }
 
 TEST_F(AuthWorkerTest, FailingLogNeverStopsTheWorker) {
     log->broken = true;
     outcomes = {Failure{"Не удалось подключиться"}, "server_status_ok\r\n"};
-    EXPECT_EQ(Run(2), (Timeline{"GET_SERVER", "GET http://gate/", "ERROR 0 Не удалось подключиться", "sleep 6999", "close",
-                                "GET_SERVER", "GET http://gate/", "STATUS ", "sleep 31999"}));
+    EXPECT_EQ(Run(2), (Timeline{"GET_SERVER", "GET http://gate/", "ERROR 0 Не удалось подключиться",
+                                "sleep 6999", "close", "GET_SERVER", "GET http://gate/", "STATUS ",
+                                "sleep 31999"}));
 }
 
 // An error the failure guard does not catch ends the worker quietly: no report, what it holds
@@ -302,7 +360,8 @@ TEST_F(AuthWorkerTest, AnErrorOutsideTheGuardEndsTheWorkerQuietlyAndLogsItsEnd) 
         worker.Execute([&] { return asked++ > 100; });
         EXPECT_EQ(asked, 0) << "no pass may run without a channel";
         EXPECT_TRUE(timeline.empty());
-        EXPECT_EQ(log->lines, (std::vector<std::u16string>{std::u16string(kLogWorkerStarted), std::u16string(kLogWorkerFinished)}));
+        EXPECT_EQ(log->lines, (std::vector<std::u16string>{std::u16string(kLogWorkerStarted),
+                                                           std::u16string(kLogWorkerFinished)}));
     }
     {
         SCOPED_TRACE("the report of a failure raises");
@@ -322,10 +381,12 @@ TEST_F(AuthWorkerTest, AnErrorOutsideTheGuardEndsTheWorkerQuietlyAndLogsItsEnd) 
         AuthWorker worker(std::move(services));
         int pass = 0;
         worker.Execute([&] { return pass++ >= 2; });
-        EXPECT_EQ(timeline, (Timeline{"GET_SERVER", "GET http://gate/", "ERROR 0 Не удалось подключиться"}));
+        EXPECT_EQ(timeline,
+                  (Timeline{"GET_SERVER", "GET http://gate/", "ERROR 0 Не удалось подключиться"}));
         EXPECT_EQ(pass, 1) << "the worker went on after an error outside the guard";
-        EXPECT_EQ(log->lines, (std::vector<std::u16string>{std::u16string(kLogWorkerStarted), u"Не удалось подключиться",
-                                                            std::u16string(kLogWorkerFinished)}));
+        EXPECT_EQ(log->lines, (std::vector<std::u16string>{std::u16string(kLogWorkerStarted),
+                                                           u"Не удалось подключиться",
+                                                           std::u16string(kLogWorkerFinished)}));
     }
 }
 
@@ -340,22 +401,39 @@ TEST_F(AuthWorkerTest, AWakeUpEndsAnyPauseAndThePassRunsAtOnceOnANewConnection) 
         Timeline expected;
     };
     const std::vector<Case> cases = {
-        {"the poll's pause", {"server_status_ok\r\n", "server_status_ok\r\n"}, 10000, 2,
+        {"the poll's pause",
+         {"server_status_ok\r\n", "server_status_ok\r\n"},
+         10000,
+         2,
          {"GET_SERVER", "GET http://gate/", "STATUS ", "sleep 31999 woken after 10000", "close",
           "GET_SERVER", "GET http://gate/", "STATUS ", "sleep 31999"}},
-        {"a wake-up during the pass ends the pause after it at once", {"server_status_ok\r\n", "server_status_ok\r\n"}, 0, 2,
+        {"a wake-up during the pass ends the pause after it at once",
+         {"server_status_ok\r\n", "server_status_ok\r\n"},
+         0,
+         2,
          {"GET_SERVER", "GET http://gate/", "STATUS ", "sleep 31999 woken after 0", "close",
           "GET_SERVER", "GET http://gate/", "STATUS ", "sleep 31999"}},
-        {"the pause after refused credentials", {"server_auth_failed\r\n", "server_status_ok\r\n"}, 20000, 2,
+        {"the pause after refused credentials",
+         {"server_auth_failed\r\n", "server_status_ok\r\n"},
+         20000,
+         2,
          {"GET_SERVER", "GET http://gate/", "FAILED", "sleep 61999 woken after 20000", "close",
           "GET_SERVER", "GET http://gate/", "STATUS ", "sleep 31999"}},
-        {"the pause after a failure", {Failure{"Сервер не ответил за 30000 мс"}, "server_status_ok\r\n"}, 1000, 2,
-         {"GET_SERVER", "GET http://gate/", "ERROR 0 Сервер не ответил за 30000 мс", "sleep 6999 woken after 1000", "close",
-          "GET_SERVER", "GET http://gate/", "STATUS ", "sleep 31999"}},
-        {"the pause inside a POST's pass", {"server_need_auth_data\r\n", "server_need_auth_data\r\n", "server_status_ok\r\n"}, 5000, 3,
-         {"GET_SERVER", "GET http://gate/", "NEED_DATA 0",
-          "GET_SERVER", "POST http://gate/ " + kCredentials, "sleep 31999 woken after 5000", "close", "NEED_DATA 0",
-          "GET_SERVER", "POST http://gate/ " + kCredentials, "STATUS ", "sleep 31999"}},
+        {"the pause after a failure",
+         {Failure{"Сервер не ответил за 30000 мс"}, "server_status_ok\r\n"},
+         1000,
+         2,
+         {"GET_SERVER", "GET http://gate/", "ERROR 0 Сервер не ответил за 30000 мс",
+          "sleep 6999 woken after 1000", "close", "GET_SERVER", "GET http://gate/", "STATUS ",
+          "sleep 31999"}},
+        {"the pause inside a POST's pass",
+         {"server_need_auth_data\r\n", "server_need_auth_data\r\n", "server_status_ok\r\n"},
+         5000,
+         3,
+         {"GET_SERVER", "GET http://gate/", "NEED_DATA 0", "GET_SERVER",
+          "POST http://gate/ " + kCredentials, "sleep 31999 woken after 5000", "close",
+          "NEED_DATA 0", "GET_SERVER", "POST http://gate/ " + kCredentials, "STATUS ",
+          "sleep 31999"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -370,12 +448,26 @@ TEST_F(AuthWorkerTest, AWakeUpEndsAnyPauseAndThePassRunsAtOnceOnANewConnection) 
 TEST_F(AuthWorkerTest, FiftyWakeUpsInOnePauseGiveOneEarlyPass) {
     for (long at = 5000; at < 15000; at += 200) time->wake_ups_at.push_back(at);
     ASSERT_EQ(time->wake_ups_at.size(), 50u);
-    outcomes = {"server_status_ok\r\n", "server_status_ok\r\n", "server_status_ok\r\n", "server_status_ok\r\n"};
+    outcomes = {"server_status_ok\r\n", "server_status_ok\r\n", "server_status_ok\r\n",
+                "server_status_ok\r\n"};
     EXPECT_EQ(Run(4), (Timeline{
-                          "GET_SERVER", "GET http://gate/", "STATUS ", "sleep 31999 woken after 5000", "close",
-                          "GET_SERVER", "GET http://gate/", "STATUS ", "sleep 31999",
-                          "GET_SERVER", "GET http://gate/", "STATUS ", "sleep 31999",
-                          "GET_SERVER", "GET http://gate/", "STATUS ", "sleep 31999",
+                          "GET_SERVER",
+                          "GET http://gate/",
+                          "STATUS ",
+                          "sleep 31999 woken after 5000",
+                          "close",
+                          "GET_SERVER",
+                          "GET http://gate/",
+                          "STATUS ",
+                          "sleep 31999",
+                          "GET_SERVER",
+                          "GET http://gate/",
+                          "STATUS ",
+                          "sleep 31999",
+                          "GET_SERVER",
+                          "GET http://gate/",
+                          "STATUS ",
+                          "sleep 31999",
                       }));
     EXPECT_EQ(std::count(log->lines.begin(), log->lines.end(), kLogPauseEndedEarly), 1);
 }

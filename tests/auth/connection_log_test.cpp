@@ -53,8 +53,8 @@ class ConnectionLogTest : public ::testing::Test {
 protected:
     void SetUp() override {
         const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder_ = fs::temp_directory_path() /
-                  ("vq-log-" + std::string(test->name()) + "-" + std::to_string(std::random_device{}()));
+        folder_ = fs::temp_directory_path() / ("vq-log-" + std::string(test->name()) + "-" +
+                                               std::to_string(std::random_device{}()));
         fs::create_directories(folder_);
     }
     void TearDown() override {
@@ -135,7 +135,8 @@ TEST_F(ConnectionLogTest, FormatsTheLine) {
         std::string line;
     };
     const std::vector<Case> cases = {
-        {"afternoon", kAfternoon, u"Connection refused", "2026|12|10 14h3m7s: Connection refused\r\n"},
+        {"afternoon", kAfternoon, u"Connection refused",
+         "2026|12|10 14h3m7s: Connection refused\r\n"},
         // In the first second after midnight only the date is shown, whatever the milliseconds.
         {"midnight", {2026, 12, 10, 0, 0, 0, 999}, u"x", "2026|12|10: x\r\n"},
         {"one second past", {2026, 12, 10, 0, 0, 1, 0}, u"x", "2026|12|10 0h0m1s: x\r\n"},
@@ -209,7 +210,8 @@ TEST_F(ConnectionLogTest, BuildsThePathWithOrWithoutTheTrailingSeparator) {
     const std::u16string expected =
         std::u16string(u"base") + separator + u"Log" + separator + u"ConectionsErrors.log";
     const std::vector<std::u16string> arguments;
-    for (const std::u16string& dir : {std::u16string(u"base"), u"base" + std::u16string(1, separator)}) {
+    for (const std::u16string& dir :
+         {std::u16string(u"base"), u"base" + std::u16string(1, separator)}) {
         SCOPED_TRACE(Utf16ToUtf8(dir));
         EXPECT_EQ(FileConnectionLog(arguments, dir, platform_, clock_).FilePath(), expected);
     }

@@ -55,7 +55,6 @@ private:
     std::size_t pass_ = 0;
 };
 
-
 // The real exchange, watched: the largest answer buffer and cookie store seen after any call.
 struct Watch {
     std::size_t answer_capacity = 0;
@@ -84,8 +83,10 @@ private:
             WatchedExchange& self;
             const std::string& answer;
             ~Note() {
-                self.watch_.answer_capacity = std::max(self.watch_.answer_capacity, answer.capacity());
-                self.watch_.cookies = std::max(self.watch_.cookies, self.exchange_.Client().Cookies().size());
+                self.watch_.answer_capacity =
+                    std::max(self.watch_.answer_capacity, answer.capacity());
+                self.watch_.cookies =
+                    std::max(self.watch_.cookies, self.exchange_.Client().Cookies().size());
             }
         } note{*this, answer};
         call();
@@ -157,83 +158,122 @@ TEST(FaultInjection, EachFaultIsReportedPausedBoundedAndRecoveredFrom) {
         free_port = probe.Port();  // just freed: nothing listens there
     }
     const std::vector<Case> cases = {
-        {"refused connection", {}, "http://127.0.0.1:" + std::to_string(free_port) + "/",
+        {"refused connection",
+         {},
+         "http://127.0.0.1:" + std::to_string(free_port) + "/",
          "ERROR 0 Не удалось подключиться к 127.0.0.1:" + std::to_string(free_port) + ": "},
-        {"unresolvable name", {}, "http://no-such-host.invalid/",
+        {"unresolvable name",
+         {},
+         "http://no-such-host.invalid/",
          "ERROR 0 Не удалось найти адрес сервера «no-such-host.invalid»: "},
         {"read time-out",
-         {[](ServerConnection& c) { c.ReadRequest(); c.WaitForClientClose(5000ms); }},
-         "", "ERROR 0 Сервер не ответил за 300 мс"},
+         {[](ServerConnection& c) {
+             c.ReadRequest();
+             c.WaitForClientClose(5000ms);
+         }},
+         "",
+         "ERROR 0 Сервер не ответил за 300 мс"},
         {"reset inside the headers",
-         {[](ServerConnection& c) { c.ReadRequest(); c.Send("HTTP/1.1 200 OK\r\nContent-Le"); c.Reset(); }},
-         "", "ERROR 0 Соединение с сервером прервано: ",
+         {[](ServerConnection& c) {
+             c.ReadRequest();
+             c.Send("HTTP/1.1 200 OK\r\nContent-Le");
+             c.Reset();
+         }},
+         "",
+         "ERROR 0 Соединение с сервером прервано: ",
          "ERROR 0 Сервер закрыл соединение, не передав заголовки ответа"},
         {"reset inside a chunk",
          {[](ServerConnection& c) {
              c.ReadRequest();
-             c.Send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n40\r\nserver_status_ok\r\n");
+             c.Send(
+                 "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n40\r\nserver_status_ok\r\n");
              c.Reset();
          }},
-         "", "ERROR 0 Соединение с сервером прервано: ",
+         "",
+         "ERROR 0 Соединение с сервером прервано: ",
          "ERROR 0 Сервер закрыл соединение посреди блока ответа"},
         {"one byte at a time",
          {[](ServerConnection& c) {
              c.ReadRequest();
              c.SendSlowly(Answer("HTTP/1.1 200 OK", "server_status_ok\r\nbalans=5\r\n"), 1ms);
          }},
-         "", "STATUS balans=5", "", false, false},
+         "",
+         "STATUS balans=5",
+         "",
+         false,
+         false},
         {"one byte at a time without end",
          {[](ServerConnection& c) {
              c.ReadRequest();
              c.Send("HTTP/1.1 200 OK\r\n");
-             for (int i = 0; i < 70 * 1024 && c.SendRepeated("X", 1) == 1; ++i) {}
+             for (int i = 0; i < 70 * 1024 && c.SendRepeated("X", 1) == 1; ++i) {
+             }
          }},
-         "", "ERROR 0 Заголовки ответа сервера длиннее 65536 байт"},
+         "",
+         "ERROR 0 Заголовки ответа сервера длиннее 65536 байт"},
         {"1 GiB answer with its length",
          {[streamed](ServerConnection& c) {
              c.ReadRequest();
              c.Send("HTTP/1.1 200 OK\r\nContent-Length: 1073741824\r\n\r\n");
              *streamed = c.SendRepeated(std::string(64 * 1024, 'x'), kGiB);
          }},
-         "", "ERROR 0 Ответ сервера длиннее 4194304 байт"},
+         "",
+         "ERROR 0 Ответ сервера длиннее 4194304 байт"},
         {"1 GiB answer without a length",
          {[streamed](ServerConnection& c) {
              c.ReadRequest();
              c.Send("HTTP/1.0 200 OK\r\n\r\nserver_status_ok\r\n");
              *streamed = c.SendRepeated(std::string(64 * 1024, 'x'), kGiB);
          }},
-         "", "ERROR 0 Ответ сервера длиннее 4194304 байт"},
+         "",
+         "ERROR 0 Ответ сервера длиннее 4194304 байт"},
         {"1 GiB chunked answer",
          {[streamed](ServerConnection& c) {
              c.ReadRequest();
              c.Send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n");
              *streamed = c.SendRepeated(Chunk(64 * 1024), kGiB);
          }},
-         "", "ERROR 0 Ответ сервера длиннее 4194304 байт"},
+         "",
+         "ERROR 0 Ответ сервера длиннее 4194304 байт"},
         {"500",
          {[](ServerConnection& c) {
              c.ReadRequest();
              c.Send(Answer("HTTP/1.1 500 Internal Server Error", "server_status_ok\r\n"));
          }},
-         "", "ERROR 0 HTTP/1.1 500 Internal Server Error"},
+         "",
+         "ERROR 0 HTTP/1.1 500 Internal Server Error"},
         {"redirect loop",
          {[](ServerConnection& c) {
              while (!c.ReadRequest().empty())
-                 c.Send(Answer("HTTP/1.1 302 Found", "", "Location: /kvr.php\r\nConnection: keep-alive\r\n"));
+                 c.Send(Answer("HTTP/1.1 302 Found", "",
+                               "Location: /kvr.php\r\nConnection: keep-alive\r\n"));
          }},
-         "", "ERROR 0 Сервер вернул пустой ответ", "", true, false},
+         "",
+         "ERROR 0 Сервер вернул пустой ответ",
+         "",
+         true,
+         false},
         {"NUL byte in the answer",
          {[](ServerConnection& c) {
              c.ReadRequest();
              c.Send(Answer("HTTP/1.1 200 OK", "server_status_ok\r\nbalans=1\0x\r\nkredit=2\r\n"s));
          }},
-         "", "STATUS balans=1", "", false, false},
+         "",
+         "STATUS balans=1",
+         "",
+         false,
+         false},
         {"Set-Cookie storm",
          {[](ServerConnection& c) {
              c.ReadRequest();
-             c.Send(Answer("HTTP/1.1 200 OK", "server_status_ok\r\nbalans=5\r\n", SetCookieStorm(3000)));
+             c.Send(Answer("HTTP/1.1 200 OK", "server_status_ok\r\nbalans=5\r\n",
+                           SetCookieStorm(3000)));
          }},
-         "", "STATUS balans=5", "", false, false},
+         "",
+         "STATUS balans=5",
+         "",
+         false,
+         false},
     };
 
     for (const auto& c : cases) {
@@ -272,14 +312,16 @@ TEST(FaultInjection, EachFaultIsReportedPausedBoundedAndRecoveredFrom) {
         EXPECT_EQ(messages[2], "GET_SERVER");
         const auto matches = [&](const std::string& expected) {
             // A text ending in ": " is followed by the system's own description.
-            return expected.ends_with(": ") ? messages[3].starts_with(expected) : messages[3] == expected;
+            return expected.ends_with(": ") ? messages[3].starts_with(expected)
+                                            : messages[3] == expected;
         };
         EXPECT_TRUE(matches(c.message) || (!c.or_message.empty() && matches(c.or_message)))
             << messages[3] << "\n  expected: " << c.message;
         EXPECT_EQ(messages[4], "GET_SERVER");
         EXPECT_EQ(messages[5], "STATUS balans=7");
         for (std::size_t i = 0; i < owner->wparams.size(); ++i)
-            EXPECT_EQ(owner->wparams[i], messages[i].starts_with("ERROR") ? 0u : kModule) << messages[i];
+            EXPECT_EQ(owner->wparams[i], messages[i].starts_with("ERROR") ? 0u : kModule)
+                << messages[i];
         EXPECT_EQ(time->pauses, (std::vector<long>{c.failure ? 6999 : 31999, 31999}));
 
         // Memory: every answer that gets through is small, so an answer buffer past 1 KiB would
@@ -305,7 +347,9 @@ TEST(FaultInjection, EachFaultIsReportedPausedBoundedAndRecoveredFrom) {
             if (c.fault_url.empty()) {
                 // The same request to the byte up to the archive, whose only difference may be
                 // the file time the archive takes from the clock.
-                const auto head = [](const std::string& post) { return post.substr(0, post.find("PK\x03\x04")); };
+                const auto head = [](const std::string& post) {
+                    return post.substr(0, post.find("PK\x03\x04"));
+                };
                 EXPECT_EQ(head(requests[1]), head(last));
             }
         } else {
@@ -316,11 +360,11 @@ TEST(FaultInjection, EachFaultIsReportedPausedBoundedAndRecoveredFrom) {
 
 TEST(FaultInjection, CookieStormKeepsTheNewestFiftyOnTheWire) {
     LoopbackServer server({[](ServerConnection& c) {
-                               c.ReadRequest();
-                               c.Send(Answer("HTTP/1.1 200 OK", "x", SetCookieStorm(3000) + "Connection: keep-alive\r\n"));
-                               c.ReadRequest();
-                               c.Send(Answer("HTTP/1.1 200 OK", "y"));
-                           }});
+        c.ReadRequest();
+        c.Send(Answer("HTTP/1.1 200 OK", "x", SetCookieStorm(3000) + "Connection: keep-alive\r\n"));
+        c.ReadRequest();
+        c.Send(Answer("HTTP/1.1 200 OK", "y"));
+    }});
     HttpClientSettings settings;
     settings.read_timeout = 2000ms;
     HttpClient client(settings);
@@ -332,7 +376,8 @@ TEST(FaultInjection, CookieStormKeepsTheNewestFiftyOnTheWire) {
     ASSERT_EQ(requests.size(), 2u);
     const auto start = requests[1].find("\r\nCookie: ");
     ASSERT_NE(start, std::string::npos);
-    const std::string cookie = requests[1].substr(start + 10, requests[1].find("\r\n", start + 2) - start - 10);
+    const std::string cookie =
+        requests[1].substr(start + 10, requests[1].find("\r\n", start + 2) - start - 10);
     EXPECT_TRUE(cookie.starts_with("c2950=v; ")) << cookie;
     EXPECT_TRUE(cookie.ends_with("; c2999=v")) << cookie;
     EXPECT_EQ(std::count(cookie.begin(), cookie.end(), ';'), 49);

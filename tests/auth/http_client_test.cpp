@@ -43,7 +43,8 @@ HttpClientSettings QuickSettings() {
 TEST(HttpClient, GetThenPostThenGetOnOneKeptConnection) {
     const std::string keep = "Connection: keep-alive\r\n";
     LoopbackServer server({Answers({
-        Answer("HTTP/1.1 200 OK", "server_need_auth_data\r\n", keep + "Set-Cookie: PHPSESSID=s1; path=/\r\n"),
+        Answer("HTTP/1.1 200 OK", "server_need_auth_data\r\n",
+               keep + "Set-Cookie: PHPSESSID=s1; path=/\r\n"),
         Answer("HTTP/1.1 200 OK", "server_status_ok\r\nbalans=10\r\n", keep),
         Answer("HTTP/1.1 200 OK", "server_status_ok\r\n", keep),
     })});
@@ -64,8 +65,8 @@ TEST(HttpClient, GetThenPostThenGetOnOneKeptConnection) {
     const auto requests = server.Requests();
     ASSERT_EQ(requests.size(), 3u);
     EXPECT_EQ(server.ConnectionsAccepted(), 1);
-    EXPECT_EQ(requests[0], "GET /kvr.php HTTP/1.0\r\nConnection: keep-alive\r\nHost: " + Host(server) +
-                               "\r\n" + std::string(kFixedHeaders) + "\r\n");
+    EXPECT_EQ(requests[0], "GET /kvr.php HTTP/1.0\r\nConnection: keep-alive\r\nHost: " +
+                               Host(server) + "\r\n" + std::string(kFixedHeaders) + "\r\n");
     const std::string body =
         "----------051515143022123\r\n"
         "Content-Disposition: form-data; name=\"dta\"; filename=\"dta\"\r\n"
@@ -74,8 +75,8 @@ TEST(HttpClient, GetThenPostThenGetOnOneKeptConnection) {
     const std::string content_type =
         "Content-Type: multipart/form-data; boundary=--------051515143022123\r\n";
     EXPECT_EQ(requests[1], "POST /kvr.php HTTP/1.0\r\nConnection: keep-alive\r\n" + content_type +
-                               "Content-Length: " + std::to_string(body.size()) + "\r\nHost: " +
-                               Host(server) + "\r\n" + std::string(kFixedHeaders) +
+                               "Content-Length: " + std::to_string(body.size()) +
+                               "\r\nHost: " + Host(server) + "\r\n" + std::string(kFixedHeaders) +
                                "Cookie: PHPSESSID=s1\r\n\r\n" + body);
     // The GET after a POST repeats the POST's Content-Type line, with no body and no length.
     EXPECT_EQ(requests[2], "GET /kvr.php HTTP/1.0\r\nConnection: keep-alive\r\n" + content_type +
@@ -115,13 +116,14 @@ TEST(HttpClient, KeptConnectionClosedByTheServerIsOpenedAgainOnce) {
 }
 
 TEST(HttpClient, KeptConnectionThatFallsSilentIsNotAskedAgain) {
-    LoopbackServer server({[](ServerConnection& c) {
-                               c.ReadRequest();
-                               c.Send(Answer("HTTP/1.1 200 OK", "first", "Connection: keep-alive\r\n"));
-                               c.ReadRequest();
-                               c.WaitForClientClose(3000ms);  // the request may be in the works
-                           },
-                           Answers({Answer("HTTP/1.1 200 OK", "never")})});
+    LoopbackServer server(
+        {[](ServerConnection& c) {
+             c.ReadRequest();
+             c.Send(Answer("HTTP/1.1 200 OK", "first", "Connection: keep-alive\r\n"));
+             c.ReadRequest();
+             c.WaitForClientClose(3000ms);  // the request may be in the works
+         },
+         Answers({Answer("HTTP/1.1 200 OK", "never")})});
     HttpClient client(QuickSettings());
     client.SetReadTimeout(200ms);
     std::string answer;
@@ -133,7 +135,8 @@ TEST(HttpClient, KeptConnectionThatFallsSilentIsNotAskedAgain) {
 
 TEST(HttpClient, FollowsRedirectsWithTheSameBodyExceptAfter303) {
     LoopbackServer server({Answers({
-        Answer("HTTP/1.1 302 Found", "moved", "Location: /second/kvr.php\r\nConnection: keep-alive\r\nSet-Cookie: hop=1\r\n"),
+        Answer("HTTP/1.1 302 Found", "moved",
+               "Location: /second/kvr.php\r\nConnection: keep-alive\r\nSet-Cookie: hop=1\r\n"),
         Answer("HTTP/1.1 303 See Other", "", "Location: third.php\r\nConnection: keep-alive\r\n"),
         Answer("HTTP/1.1 200 OK", "server_status_ok\r\n"),
     })});
@@ -155,7 +158,9 @@ TEST(HttpClient, FourteenRedirectsAreFollowedAndTheFifteenthGivesAnEmptyAnswer) 
     const auto redirects = [](int count, std::string last) {
         std::vector<std::string> answers;
         for (int i = 0; i < count; ++i)
-            answers.push_back(Answer("HTTP/1.1 301 Moved", "", "Location: /r" + std::to_string(i) + "\r\nConnection: keep-alive\r\n"));
+            answers.push_back(
+                Answer("HTTP/1.1 301 Moved", "",
+                       "Location: /r" + std::to_string(i) + "\r\nConnection: keep-alive\r\n"));
         answers.push_back(std::move(last));
         return answers;
     };
@@ -179,14 +184,22 @@ TEST(HttpClient, FailureStatusesFailWithTheirStatusLine) {
     };
     const std::vector<Case> cases = {
         {"404", Answer("HTTP/1.1 404 Not Found", "<html>missing</html>"), "HTTP/1.1 404 Not Found"},
-        {"500 with a keyword body", Answer("HTTP/1.0 500 Internal Server Error", "server_status_ok\r\n"), "HTTP/1.0 500 Internal Server Error"},
+        {"500 with a keyword body",
+         Answer("HTTP/1.0 500 Internal Server Error", "server_status_ok\r\n"),
+         "HTTP/1.0 500 Internal Server Error"},
         {"redirect without Location", Answer("HTTP/1.1 302 Found", ""), "HTTP/1.1 302 Found"},
-        {"304 even with Location", Answer("HTTP/1.1 304 Not Modified", "", "Location: /x\r\n"), "HTTP/1.1 304 Not Modified"},
-        {"401", Answer("HTTP/1.1 401 Unauthorized", "", "WWW-Authenticate: Basic realm=\"x\"\r\n"), "HTTP/1.1 401 Unauthorized"},
-        {"huge error body is not read", "HTTP/1.1 503 Busy\r\nContent-Length: 1073741824\r\n\r\nxx", "HTTP/1.1 503 Busy"},
+        {"304 even with Location", Answer("HTTP/1.1 304 Not Modified", "", "Location: /x\r\n"),
+         "HTTP/1.1 304 Not Modified"},
+        {"401", Answer("HTTP/1.1 401 Unauthorized", "", "WWW-Authenticate: Basic realm=\"x\"\r\n"),
+         "HTTP/1.1 401 Unauthorized"},
+        {"huge error body is not read", "HTTP/1.1 503 Busy\r\nContent-Length: 1073741824\r\n\r\nxx",
+         "HTTP/1.1 503 Busy"},
         // Only "100 Continue" is skipped; no second answer is waited for after another 1xx.
-        {"102 at once", "HTTP/1.1 102 Processing\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok", "HTTP/1.1 102 Processing"},
-        {"redirect to https", Answer("HTTP/1.1 302 Found", "", "Location: https://secure/\r\n"), "Схема «https» в адресе «https://secure/» не поддерживается"},
+        {"102 at once",
+         "HTTP/1.1 102 Processing\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok",
+         "HTTP/1.1 102 Processing"},
+        {"redirect to https", Answer("HTTP/1.1 302 Found", "", "Location: https://secure/\r\n"),
+         "Схема «https» в адресе «https://secure/» не поддерживается"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -201,8 +214,9 @@ TEST(HttpClient, FailureStatusesFailWithTheirStatusLine) {
 
 TEST(HttpClient, SkipsInterimAnswersAndReadsChunkedAndToTheEnd) {
     LoopbackServer server({
-        Answers({"HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nConnection: keep-alive\r\n\r\n3\r\nabc\r\n0\r\n\r\n",
-                 "HTTP/1.0 200 OK\r\n\r\nuntil close"}),
+        Answers(
+            {"HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nConnection: keep-alive\r\n\r\n3\r\nabc\r\n0\r\n\r\n",
+             "HTTP/1.0 200 OK\r\n\r\nuntil close"}),
     });
     HttpClient client(QuickSettings());
     std::string answer;
@@ -220,16 +234,29 @@ TEST(HttpClient, ServerThatBreaksOffOrFallsSilentIsAFailure) {
     };
     const std::vector<Case> cases = {
         {"reset inside the headers",
-         [](ServerConnection& c) { c.ReadRequest(); c.Send("HTTP/1.1 200 OK\r\nContent-"); },
+         [](ServerConnection& c) {
+             c.ReadRequest();
+             c.Send("HTTP/1.1 200 OK\r\nContent-");
+         },
          "не передав заголовки ответа"},
         {"closed inside a chunk",
-         [](ServerConnection& c) { c.ReadRequest(); c.Send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n10\r\nabc"); },
+         [](ServerConnection& c) {
+             c.ReadRequest();
+             c.Send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n10\r\nabc");
+         },
          "посреди блока ответа"},
         {"silent server",
-         [](ServerConnection& c) { c.ReadRequest(); c.WaitForClientClose(3000ms); },
+         [](ServerConnection& c) {
+             c.ReadRequest();
+             c.WaitForClientClose(3000ms);
+         },
          "Сервер не ответил за 300 мс"},
         {"silent in the middle of the body",
-         [](ServerConnection& c) { c.ReadRequest(); c.Send("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nab"); c.WaitForClientClose(3000ms); },
+         [](ServerConnection& c) {
+             c.ReadRequest();
+             c.Send("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nab");
+             c.WaitForClientClose(3000ms);
+         },
          "Сервер не ответил за 300 мс"},
     };
     for (const auto& c : cases) {
@@ -271,16 +298,18 @@ TEST(HttpClient, UnreachableServersFailWithTheSystemsDescription) {
         [&] { client.Get("http://127.0.0.1:" + std::to_string(free_port) + "/kvr.php", answer); },
         test::ThrowsWithMessage<ExchangeError>(
             testing::StartsWith("Не удалось подключиться к 127.0.0.1:"),
-            testing::Property("IsLocalSocketFailure()",
-                              &ExchangeError::IsLocalSocketFailure, false)));
+            testing::Property("IsLocalSocketFailure()", &ExchangeError::IsLocalSocketFailure,
+                              false)));
     EXPECT_THAT([&] { client.Get("http://no-such-host.invalid/kvr.php", answer); },
                 test::ThrowsWithMessage<ExchangeError>(
                     testing::StartsWith("Не удалось найти адрес сервера «no-such-host.invalid»")));
 }
 
 TEST(HttpClient, ChangingHostOrPortClosesTheKeptConnection) {
-    LoopbackServer first({Answers({Answer("HTTP/1.1 200 OK", "one", "Connection: keep-alive\r\n")})});
-    LoopbackServer second({Answers({Answer("HTTP/1.1 200 OK", "two", "Connection: keep-alive\r\n")})});
+    LoopbackServer first(
+        {Answers({Answer("HTTP/1.1 200 OK", "one", "Connection: keep-alive\r\n")})});
+    LoopbackServer second(
+        {Answers({Answer("HTTP/1.1 200 OK", "two", "Connection: keep-alive\r\n")})});
     HttpClient client(QuickSettings());
     std::string answer;
     client.Get(first.BaseUrl(), answer);

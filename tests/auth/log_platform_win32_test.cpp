@@ -31,8 +31,9 @@ std::u16string Win32Format(const LocalDateTime& m, bool date) {
     time.wMinute = static_cast<WORD>(m.minute);
     time.wSecond = static_cast<WORD>(m.second);
     wchar_t text[128] = {};
-    const int n = date ? GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &time, nullptr, text, 128)
-                       : GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &time, nullptr, text, 128);
+    const int n =
+        date ? GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &time, nullptr, text, 128)
+             : GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &time, nullptr, text, 128);
     EXPECT_GT(n, 1);
     return FromWide(text);
 }
@@ -95,7 +96,8 @@ TEST_F(Win32LogPlatformTest, WritesTheLogWithBackslashesAndTheLocaleDate) {
 // On a Russian workstation the log is Windows-1251 byte for byte (checked against the code page's
 // own table, not the system's conversion), with the Russian short date and long time.
 TEST_F(Win32LogPlatformTest, RussianWorkstationWritesWindows1251AndTheRussianDate) {
-    if (!test::IsRussianWorkstation()) GTEST_SKIP() << "needs ANSI code page 1251 (the Russian Wine run)";
+    if (!test::IsRussianWorkstation())
+        GTEST_SKIP() << "needs ANSI code page 1251 (the Russian Wine run)";
     const std::vector<std::u16string> arguments = {u"cdebug"};
     const FixedLocalClock clock(LocalDateTime{2026, 12, 10, 14, 3, 7, 0});
     FileConnectionLog log(arguments, FromWide(folder_.wstring()) + u"\\", SystemLogPlatform(),
@@ -103,9 +105,11 @@ TEST_F(Win32LogPlatformTest, RussianWorkstationWritesWindows1251AndTheRussianDat
     log.Write(u"Начало работы потока авторизации");
     log.Write(u"Не удалось подключиться к 127.0.0.1:1: Сервер отверг «запрос» — ё, Ё, №");
     EXPECT_EQ(ReadAll(folder_ / "Log" / "ConectionsErrors.log"),
-              "10.12.2026 14:03:07: " + Windows1251CodePage().Encode(u"Начало работы потока авторизации") +
+              "10.12.2026 14:03:07: " +
+                  Windows1251CodePage().Encode(u"Начало работы потока авторизации") +
                   "\r\n10.12.2026 14:03:07: " +
-                  Windows1251CodePage().Encode(u"Не удалось подключиться к 127.0.0.1:1: Сервер отверг «запрос» — ё, Ё, №") +
+                  Windows1251CodePage().Encode(
+                      u"Не удалось подключиться к 127.0.0.1:1: Сервер отверг «запрос» — ё, Ё, №") +
                   "\r\n");
 }
 

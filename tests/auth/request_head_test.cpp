@@ -20,8 +20,11 @@ TEST(RequestHead, GetCarriesTheFixedHeadersInOrder) {
 }
 
 TEST(RequestHead, PostPutsContentTypeAndLengthBeforeHostAndCookieLast) {
-    RequestHead head{"POST", "/kvr.php?x=1", "10.0.0.1:8080",
-                     "multipart/form-data; boundary=--------051515143022123", 321,
+    RequestHead head{"POST",
+                     "/kvr.php?x=1",
+                     "10.0.0.1:8080",
+                     "multipart/form-data; boundary=--------051515143022123",
+                     321,
                      "PHPSESSID=abc; lang=ru"};
     EXPECT_EQ(FormatRequestHead(head),
               "POST /kvr.php?x=1 HTTP/1.0\r\n"

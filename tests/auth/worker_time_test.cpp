@@ -33,7 +33,8 @@ TEST(SystemWorkerTime, APauseThatWaitsWakeUpsOutDropsThem) {
     SystemWorkerTime time;
     time.WakeUp();
     EXPECT_FALSE(time.Sleep(10ms, WakeUps::WaitThemOut));
-    EXPECT_FALSE(time.Sleep(10ms, WakeUps::EndThePause)) << "a wake-up outlived the pause that waited it out";
+    EXPECT_FALSE(time.Sleep(10ms, WakeUps::EndThePause))
+        << "a wake-up outlived the pause that waited it out";
 }
 
 }  // namespace

@@ -16,7 +16,8 @@ namespace {
 // The credentials of a user in a dozen groups, as the tray program sends them.
 void FillCredentials(TValueList& values) {
     std::u16string groups;
-    for (int i = 0; i < 12; ++i) groups += u"CORP\\Group number " + std::u16string(1, char16_t(u'A' + i)) + u"\r\n";
+    for (int i = 0; i < 12; ++i)
+        groups += u"CORP\\Group number " + std::u16string(1, char16_t(u'A' + i)) + u"\r\n";
     values.Add(u"username", u"CORP\\ivanov");
     values.Add(u"groups", groups);
     values.Add(u"dname", u"Иванов Иван Иванович");

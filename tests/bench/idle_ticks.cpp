@@ -38,7 +38,9 @@ class Strip final : public TrayImageList {
 public:
     explicit Strip(int count) : count_(count) {}
     int Count() const override { return count_; }
-    std::unique_ptr<TrayIconImage> GetIcon(int) const override { return std::make_unique<Picture>(); }
+    std::unique_ptr<TrayIconImage> GetIcon(int) const override {
+        return std::make_unique<Picture>();
+    }
 
 private:
     int count_;
@@ -69,10 +71,13 @@ struct Setup {
         icon.SetIconList(&normal);
         icon.SetIconIndex(0);
     }
-    void PointerOnIcon() { handler.HandleIconMessage(WM_TRAY_CALLBACK, icon.IconID(), tray_msg::kMouseMove); }
+    void PointerOnIcon() {
+        handler.HandleIconMessage(WM_TRAY_CALLBACK, icon.IconID(), tray_msg::kMouseMove);
+    }
     int TicksPerMinute(const TSimpleTimer* alwaysOnPoll = nullptr) {
         auto total = [&] {
-            int n = platform.TicksOf(icon.CycleTimerObject().Id()) + platform.TicksOf(icon.ExitTimerObject().Id()) +
+            int n = platform.TicksOf(icon.CycleTimerObject().Id()) +
+                    platform.TicksOf(icon.ExitTimerObject().Id()) +
                     platform.TicksOf(icon.ClickTimerObject().Id());
             if (alwaysOnPoll) n += platform.TicksOf(alwaysOnPoll->Id());
             return n;
@@ -89,23 +94,27 @@ int main() {
     std::printf("Timer ticks per minute of the tray icon (virtual time, the program's settings)\n");
     {
         Setup s;
-        std::printf("  connecting, spinner turning, pointer elsewhere:   %6d\n", s.TicksPerMinute());
+        std::printf("  connecting, spinner turning, pointer elsewhere:   %6d\n",
+                    s.TicksPerMinute());
     }
     {
         Setup s;
         s.StatusOk();
-        std::printf("  status shown, icon still, pointer elsewhere:      %6d\n", s.TicksPerMinute());
+        std::printf("  status shown, icon still, pointer elsewhere:      %6d\n",
+                    s.TicksPerMinute());
         TSimpleTimer alwaysOn(s.timers, kPollInterval, [&](TSimpleTimer&) {
             if (s.icon.DidExit()) return;  // what every tick of the old poll did while parked
         });
         alwaysOn.SetEnabled(true);
-        std::printf("    the same with the exit poll always on (before): %6d\n", s.TicksPerMinute(&alwaysOn));
+        std::printf("    the same with the exit poll always on (before): %6d\n",
+                    s.TicksPerMinute(&alwaysOn));
     }
     {
         Setup s;
         s.StatusOk();
         s.PointerOnIcon();
-        std::printf("  status shown, pointer resting on the icon:        %6d\n", s.TicksPerMinute());
+        std::printf("  status shown, pointer resting on the icon:        %6d\n",
+                    s.TicksPerMinute());
     }
     return 0;
 }

@@ -21,7 +21,10 @@ TEST(Crc32, MatchesTheStandardCheckValueAndZlib) {
     std::string every_byte;
     for (int i = 0; i < 256 * 3; ++i) every_byte += static_cast<char>(i * 7);
     const std::vector<std::string> cases = {
-        "a", std::string(1, '\0'), std::string("\xFF\x00\x80", 3), "username=CORP%5Civanov\r\n",
+        "a",
+        std::string(1, '\0'),
+        std::string("\xFF\x00\x80", 3),
+        "username=CORP%5Civanov\r\n",
         every_byte,
     };
     for (const auto& bytes : cases) {

@@ -22,12 +22,18 @@ TEST(DosDateTime, EncodesTimeInTheLowWordAndDateInTheHighWord) {
         // date 1 + 1*32 = 0x0021, time 0
         {"first moment", {1980, 1, 1, 0, 0, 0, 0}, 0x00210000u, {1980, 1, 1, 0, 0, 0, 0}},
         // date 31 + 12*32 + 127*512 = 0xFF9F, time 29 + 59*32 + 23*2048 = 0xBF7D
-        {"last moment", {2107, 12, 31, 23, 59, 59, 999}, 0xFF9FBF7Du,
+        {"last moment",
+         {2107, 12, 31, 23, 59, 59, 999},
+         0xFF9FBF7Du,
          {2107, 12, 31, 23, 59, 58, 0}},
         // date 29 + 2*32 + 44*512 = 0x585D, time 6 + 4*32 + 9*2048 = 0x4886
-        {"leap day, odd second", {2024, 2, 29, 9, 4, 13, 0}, 0x585D4886u,
+        {"leap day, odd second",
+         {2024, 2, 29, 9, 4, 13, 0},
+         0x585D4886u,
          {2024, 2, 29, 9, 4, 12, 0}},
-        {"leap second kept in its minute", {2016, 12, 31, 23, 59, 60, 0}, 0x499FBF7Du,
+        {"leap second kept in its minute",
+         {2016, 12, 31, 23, 59, 60, 0},
+         0x499FBF7Du,
          {2016, 12, 31, 23, 59, 58, 0}},
     };
     for (const auto& c : cases) {
@@ -39,11 +45,8 @@ TEST(DosDateTime, EncodesTimeInTheLowWordAndDateInTheHighWord) {
 
 TEST(DosDateTime, MomentsTheFormatCannotHoldAreStoredAsZero) {
     const std::vector<LocalDateTime> cases = {
-        {1979, 12, 31, 23, 59, 59, 0},
-        {2108, 1, 1, 0, 0, 0, 0},
-        {2023, 2, 29, 12, 0, 0, 0},
-        {2024, 13, 1, 12, 0, 0, 0},
-        {2024, 1, 1, 24, 0, 0, 0},
+        {1979, 12, 31, 23, 59, 59, 0}, {2108, 1, 1, 0, 0, 0, 0},  {2023, 2, 29, 12, 0, 0, 0},
+        {2024, 13, 1, 12, 0, 0, 0},    {2024, 1, 1, 24, 0, 0, 0},
     };
     for (const auto& moment : cases) {
         SCOPED_TRACE(std::to_string(moment.year) + "-" + std::to_string(moment.month) + "-" +

@@ -19,10 +19,14 @@ TEST(LineList, SplitsAtEveryKindOfLineBreak) {
     };
     const std::vector<Case> cases = {
         {"empty buffer", "", {}},
-        {"keyword and one field", "server_status_ok\r\nbalans=10\r\n", {u"server_status_ok", u"balans=10"}},
+        {"keyword and one field",
+         "server_status_ok\r\nbalans=10\r\n",
+         {u"server_status_ok", u"balans=10"}},
         {"no final line break", "a\r\nb", {u"a", u"b"}},
         {"lone LF and lone CR", "a\nb\rc", {u"a", u"b", u"c"}},
-        {"LF before CR makes an empty line", "server_status_ok\n\rthird", {u"server_status_ok", u"", u"third"}},
+        {"LF before CR makes an empty line",
+         "server_status_ok\n\rthird",
+         {u"server_status_ok", u"", u"third"}},
         {"blank lines are kept", "a\r\n\r\nb\r\n", {u"a", u"", u"b"}},
         {"only a line break", "\r\n", {u""}},
         {"a NUL ends the text", std::string("a\r\nb\0c\r\nd", 9), {u"a", u"b"}},
@@ -44,7 +48,8 @@ TEST(LineList, AccountTextIsTheLinesAsUtf8WithCrLf) {
 TEST(LineList, ErrorTextReadsTheServersBytesAsUtf8) {
     LineList lines;
     // Windows-1251 workstation, server answering in UTF-8 with a byte order mark.
-    lines.LoadFromBytes("\xEF\xBB\xBF\xD0\x9E\xD1\x88\xD0\xB8\xD0\xB1\xD0\xBA\xD0\xB0\n\xFF", Windows1251CodePage());
+    lines.LoadFromBytes("\xEF\xBB\xBF\xD0\x9E\xD1\x88\xD0\xB8\xD0\xB1\xD0\xBA\xD0\xB0\n\xFF",
+                        Windows1251CodePage());
     EXPECT_EQ(ErrorText(lines, Windows1251CodePage()), u"\uFEFFОшибка\r\n\uFFFD\r\n");
     EXPECT_EQ(ErrorText(LineList(), Windows1251CodePage()), u"");
 }

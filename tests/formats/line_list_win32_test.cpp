@@ -25,7 +25,8 @@ TEST(LineListWin32, ServerErrorTextSurvivesTheSystemCodePageWhole) {
 }
 
 TEST(LineListWin32, RussianWorkstationMapsTheUnassignedByteToItsControlCharacter) {
-    if (!test::IsRussianWorkstation()) GTEST_SKIP() << "needs ANSI code page 1251 (the Russian Wine run)";
+    if (!test::IsRussianWorkstation())
+        GTEST_SKIP() << "needs ANSI code page 1251 (the Russian Wine run)";
     EXPECT_EQ(SystemAnsiCodePage().Decode("\x98"), u"\u0098");
     EXPECT_EQ(SystemAnsiCodePage().Encode(u"\u0098"), "\x98");
     // Every byte decodes as the portable Windows-1251 table says, and encodes back to itself.

@@ -18,7 +18,9 @@ TEST(WriteStringToStream, WritesLengthMarkAndUtf16le) {
     };
     const Case cases[] = {
         {"empty text is the mark alone", u"", "\x02\0\0\0\xFF\xFE"s},
-        {"ASCII", u"ab", "\x06\0\0\0\xFF\xFE" "a\0b\0"s},
+        {"ASCII", u"ab",
+         "\x06\0\0\0\xFF\xFE"
+         "a\0b\0"s},
         {"Cyrillic", u"От", "\x06\0\0\0\xFF\xFE\x1E\x04\x42\x04"s},
         {"surrogate pair", u"\U0001F600", "\x06\0\0\0\xFF\xFE\x3D\xD8\x00\xDE"s},
     };
@@ -43,7 +45,10 @@ TEST(ReadStringFromStream, MarkSelectsUtf16OtherwiseAnsi) {
     };
     const Case cases[] = {
         {"B = 3 with the mark: odd byte ignored", "\x03\0\0\0\xFF\xFEz"s, u""},
-        {"odd byte after a code unit", "\x05\0\0\0\xFF\xFE" "a\0z"s, u"a"},
+        {"odd byte after a code unit",
+         "\x05\0\0\0\xFF\xFE"
+         "a\0z"s,
+         u"a"},
         {"B = 0", "\0\0\0\0"s, u""},
         {"no mark: Windows-1251", "\x05\0\0\0\xCE\xF2\xE4\xE5\xEB"s, u"Отдел"},
         {"single byte FF is ANSI", "\x01\0\0\0\xFF"s, u"я"},
@@ -90,10 +95,18 @@ TEST(ReadStringFromStream, TruncatedOrForgedRecordRaisesReadError) {
     const Case cases[] = {
         {"empty stream", ""},
         {"length cut short", "\x02\0"s},
-        {"text cut short by one byte", "\x04\0\0\0\xFF\xFE" "a"s},
-        {"text cut short", "\x06\0\0\0\xFF\xFE" "a\0b"s},
-        {"length of 4 GiB", "\xFF\xFF\xFF\xFF\xFF\xFE" "a\0"s},
-        {"length of 2 GiB", "\x00\x00\x00\x80\xFF\xFE" "a\0"s},
+        {"text cut short by one byte",
+         "\x04\0\0\0\xFF\xFE"
+         "a"s},
+        {"text cut short",
+         "\x06\0\0\0\xFF\xFE"
+         "a\0b"s},
+        {"length of 4 GiB",
+         "\xFF\xFF\xFF\xFF\xFF\xFE"
+         "a\0"s},
+        {"length of 2 GiB",
+         "\x00\x00\x00\x80\xFF\xFE"
+         "a\0"s},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

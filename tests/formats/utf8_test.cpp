@@ -43,13 +43,13 @@ TEST(Utf8, CompletePrefixHoldsBackOnlyAnUnfinishedSequenceAtTheEnd) {
     } cases[] = {
         {"", 0},
         {"abc", 3},
-        {"\xD0\x98", 2},              // И whole
-        {"a\xD0", 1},                  // И begun
-        {"\xE2\x82\xAC", 3},          // € whole
-        {"\xE2\x82", 0},              // € begun, two bytes of three
-        {"x\xF0\x9F\x98", 1},         // four-byte sequence, three bytes of four
-        {"\xF0\x9F\x98\x80", 4},      // and whole
-        {"\x98\x98\x98\x98", 4},      // stray continuation bytes: nothing to wait for
+        {"\xD0\x98", 2},          // И whole
+        {"a\xD0", 1},             // И begun
+        {"\xE2\x82\xAC", 3},      // € whole
+        {"\xE2\x82", 0},          // € begun, two bytes of three
+        {"x\xF0\x9F\x98", 1},     // four-byte sequence, three bytes of four
+        {"\xF0\x9F\x98\x80", 4},  // and whole
+        {"\x98\x98\x98\x98", 4},  // stray continuation bytes: nothing to wait for
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.bytes);

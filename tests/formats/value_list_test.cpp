@@ -79,16 +79,23 @@ TEST_F(ValueListTest, ReadingTextFollowsTheLineAndEscapeRules) {
         {"empty text", "", ansi, {}},
         {"LF line ends", "a=1\nb=2\n", ansi, {{u"a", u"1"}, {u"b", u"2"}}},
         {"CR line ends", "a=1\rb=2", ansi, {{u"a", u"1"}, {u"b", u"2"}}},
-        {"blank lines of every kind", "\r\na=1\r\n\r\n\n\rb=2\r\r", ansi, {{u"a", u"1"}, {u"b", u"2"}}},
+        {"blank lines of every kind",
+         "\r\na=1\r\n\r\n\n\rb=2\r\r",
+         ansi,
+         {{u"a", u"1"}, {u"b", u"2"}}},
         {"line without equals skipped", "junk\r\na=1", ansi, {{u"a", u"1"}}},
         {"empty name adds nothing", "=x\r\na=1", ansi, {{u"a", u"1"}}},
         {"cut at the first equals", "a=b=c", ansi, {{u"a", u"b=c"}}},
         {"spaces kept", " a = b", ansi, {{u" a ", u" b"}}},
-        {"plus and escaped plus", "p=1+2\r\nq=%2B\r\nr=%2b", ansi,
+        {"plus and escaped plus",
+         "p=1+2\r\nq=%2B\r\nr=%2b",
+         ansi,
          {{u"p", u"1 2"}, {u"q", u"+"}, {u"r", u"+"}}},
         {"trailing percent dropped", "a=50%", ansi, {{u"a", u"50"}}},
         {"percent and one digit at the end", "a=x%4", ansi, {{u"a", u"x\x04"}}},
-        {"same name in other case: first case, last value", "Name=1\r\nNAME=2\r\nname=3", ansi,
+        {"same name in other case: first case, last value",
+         "Name=1\r\nNAME=2\r\nname=3",
+         ansi,
          {{u"Name", u"3"}}},
         {"text ends at NUL", "a=1\0b=2"s, ansi, {{u"a", u"1"}}},
         {"escaped UTF-8", "t=%D0%9E%D1%82", ansi, {{u"t", u"От"}}},
@@ -123,9 +130,14 @@ TEST_F(ValueListTest, WritingTextConvertsNamesToTheCodePage) {
     const Case cases[] = {
         {"empty list", Windows1251CodePage(), {}, ""},
         {"empty value", Windows1251CodePage(), {{u"name", u""}}, "name=\r\n"},
-        {"Cyrillic name in Windows-1251", Windows1251CodePage(), {{u"Имя", u"1"}}, "\xC8\xEC\xFF=1\r\n"},
+        {"Cyrillic name in Windows-1251",
+         Windows1251CodePage(),
+         {{u"Имя", u"1"}},
+         "\xC8\xEC\xFF=1\r\n"},
         {"Cyrillic name in Latin-1", Latin1CodePage(), {{u"Имя", u"1"}}, "\?\?\?=1\r\n"},
-        {"value escapes are ASCII in any code page", Latin1CodePage(), {{u"v", u"Ё é"}},
+        {"value escapes are ASCII in any code page",
+         Latin1CodePage(),
+         {{u"v", u"Ё é"}},
          "v=%D0%81+%C3%A9\r\n"},
     };
     for (const auto& c : cases) {
@@ -444,8 +456,10 @@ TEST_F(ValueListTest, StreamFormIsCountThenNameAndValueRecords) {
     Fill(list, {{u"a", u"1"}, {u"Б", u""}});
     const std::string bytes =
         "\x02\0\0\0"s
-        "\x04\0\0\0\xFF\xFE" "a\0"s
-        "\x04\0\0\0\xFF\xFE" "1\0"s
+        "\x04\0\0\0\xFF\xFE"
+        "a\0"s
+        "\x04\0\0\0\xFF\xFE"
+        "1\0"s
         "\x04\0\0\0\xFF\xFE\x11\x04"s
         "\x02\0\0\0\xFF\xFE"s;
     MemoryStream stream;
@@ -462,9 +476,17 @@ TEST_F(ValueListTest, StreamFormIsCountThenNameAndValueRecords) {
 TEST_F(ValueListTest, StreamKeepsRepeatedNamesAndLookupFindsTheLater) {
     MemoryStream stream(
         "\x03\0\0\0"s
-        "\x04\0\0\0\xFF\xFE" "k\0"s "\x04\0\0\0\xFF\xFE" "1\0"s
-        "\x03\0\0\0\xC8\xEC\xFF"s "\x04\0\0\0\xFF\xFE" "2\0"s  // name in Windows-1251
-        "\x04\0\0\0\xFF\xFE" "K\0"s "\x04\0\0\0\xFF\xFE" "3\0"s);
+        "\x04\0\0\0\xFF\xFE"
+        "k\0"s
+        "\x04\0\0\0\xFF\xFE"
+        "1\0"s
+        "\x03\0\0\0\xC8\xEC\xFF"s
+        "\x04\0\0\0\xFF\xFE"
+        "2\0"s  // name in Windows-1251
+        "\x04\0\0\0\xFF\xFE"
+        "K\0"s
+        "\x04\0\0\0\xFF\xFE"
+        "3\0"s);
     list.ReadFromStream(stream);
     EXPECT_EQ(PairsOf(list), (Pairs{{u"k", u"1"}, {u"Имя", u"2"}, {u"K", u"3"}}));
     EXPECT_EQ(list.GetItem(u"k"), u"3");
@@ -475,7 +497,10 @@ TEST_F(ValueListTest, StreamKeepsRepeatedNamesAndLookupFindsTheLater) {
 }
 
 TEST_F(ValueListTest, HostileStreamNeitherOverAllocatesNorLoops) {
-    const std::string pair = "\x04\0\0\0\xFF\xFE" "a\0\x04\0\0\0\xFF\xFE" "1\0"s;
+    const std::string pair =
+        "\x04\0\0\0\xFF\xFE"
+        "a\0\x04\0\0\0\xFF\xFE"
+        "1\0"s;
     struct Case {
         const char* name;
         std::string bytes;
@@ -552,8 +577,14 @@ TEST_F(ValueListFileTest, URLEncodedINIFileIsAnsiAndLoadsAnyBomOrAnsi) {
     const Case cases[] = {
         {"ANSI (Windows-1251), LF", "\xC8\xEC\xFF=%D0%9E\nb=2", {{u"Имя", u"О"}, {u"b", u"2"}}},
         {"UTF-8 mark", "\xEF\xBB\xBF\xD0\x98\xD0\xBC\xD1\x8F=1\r\n", {{u"Имя", u"1"}}},
-        {"UTF-16LE mark", "\xFF\xFE\x18\x04=\0" "1\0\r\0"s, {{u"И", u"1"}}},
-        {"UTF-16BE mark", "\xFE\xFF\x04\x18\0=\0" "1"s, {{u"И", u"1"}}},
+        {"UTF-16LE mark",
+         "\xFF\xFE\x18\x04=\0"
+         "1\0\r\0"s,
+         {{u"И", u"1"}}},
+        {"UTF-16BE mark",
+         "\xFE\xFF\x04\x18\0=\0"
+         "1"s,
+         {{u"И", u"1"}}},
         {"empty file", "", {}},
     };
     for (const auto& c : cases) {

@@ -150,11 +150,11 @@ TEST_F(ZipFileTest, WorkerArchiveHasTheExpectedLayout) {
 
     // Local header.
     EXPECT_EQ(bytes.substr(0, 4), "PK\x03\x04");
-    EXPECT_EQ(U16At(bytes, 4), 20);           // version needed
-    EXPECT_EQ(U16At(bytes, 6), 0);            // flags
-    EXPECT_EQ(U16At(bytes, 8), 8);            // deflate
-    EXPECT_EQ(U16At(bytes, 10), 0x6DAF);      // time first
-    EXPECT_EQ(U16At(bytes, 12), 0x586F);      // then date
+    EXPECT_EQ(U16At(bytes, 4), 20);       // version needed
+    EXPECT_EQ(U16At(bytes, 6), 0);        // flags
+    EXPECT_EQ(U16At(bytes, 8), 8);        // deflate
+    EXPECT_EQ(U16At(bytes, 10), 0x6DAF);  // time first
+    EXPECT_EQ(U16At(bytes, 12), 0x586F);  // then date
     EXPECT_EQ(U32At(bytes, 14), ZlibCrc(kIniText));
     EXPECT_EQ(U32At(bytes, 18), c);
     EXPECT_EQ(U32At(bytes, 22), kIniText.size());
@@ -168,9 +168,9 @@ TEST_F(ZipFileTest, WorkerArchiveHasTheExpectedLayout) {
     EXPECT_EQ(bytes.substr(central, 4), "PK\x01\x02");
     EXPECT_EQ(U16At(bytes, central + 4), 20);  // made by
     EXPECT_EQ(bytes.substr(central + 6, 26), bytes.substr(4, 26));
-    EXPECT_EQ(U16At(bytes, central + 32), 0);  // comment length
-    EXPECT_EQ(U16At(bytes, central + 34), 0);  // disk
-    EXPECT_EQ(U16At(bytes, central + 36), 0);  // internal attributes
+    EXPECT_EQ(U16At(bytes, central + 32), 0);   // comment length
+    EXPECT_EQ(U16At(bytes, central + 34), 0);   // disk
+    EXPECT_EQ(U16At(bytes, central + 36), 0);   // internal attributes
     EXPECT_EQ(U32At(bytes, central + 38), 0u);  // external attributes
     EXPECT_EQ(U32At(bytes, central + 42), 0u);  // local header offset
     EXPECT_EQ(bytes.substr(central + 46, 3), "dta");

@@ -54,7 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (std::size_t at = header.find("; "); at != std::string::npos;
              at = header.find("; ", at + 2))
             ++pairs;
-        const auto domains = static_cast<std::size_t>(1 + std::count(origin.host.begin(), origin.host.end(), '.'));
+        const auto domains =
+            static_cast<std::size_t>(1 + std::count(origin.host.begin(), origin.host.end(), '.'));
         VQ_FUZZ_CHECK(pairs <= domains * vq::CookieStore::kMaxCookiesPerDomain);
     }
     return 0;

@@ -40,8 +40,8 @@ protected:
                                         FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(file, INVALID_HANDLE_VALUE);
         DWORD written = 0;
-        EXPECT_TRUE(WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written,
-                              nullptr));
+        EXPECT_TRUE(
+            WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr));
         CloseHandle(file);
     }
 
@@ -85,13 +85,16 @@ TEST_F(Win32ConfigSourcesTest, ReadsTheItemWithThePlatformsIniRules) {
     const std::string long_value(2100, 'x');
     const std::vector<Case> cases = {
         {"plain item", "[server]\r\nServerName=http://gate/\r\n", u"http://gate/"},
-        {"names compare regardless of case", "[SERVER]\nservername=http://gate/\n", u"http://gate/"},
-        {"spaces around the value are dropped", "[server]\r\nServerName =  http://gate/  \r\n", u"http://gate/"},
+        {"names compare regardless of case", "[SERVER]\nservername=http://gate/\n",
+         u"http://gate/"},
+        {"spaces around the value are dropped", "[server]\r\nServerName =  http://gate/  \r\n",
+         u"http://gate/"},
         {"empty value", "[server]\r\nServerName=\r\n", u""},
         {"other section only", "[client]\r\nServerName=http://other/\r\n", u"default"},
         {"other key only", "[server]\r\nHost=http://other/\r\n", u"default"},
         {"empty file", "", u"default"},
-        {"2047 characters are read", "[server]\r\nServerName=" + long_value + "\r\n", std::u16string(2047, u'x')},
+        {"2047 characters are read", "[server]\r\nServerName=" + long_value + "\r\n",
+         std::u16string(2047, u'x')},
     };
     const auto sources = Sources();
     for (const auto& c : cases) {
@@ -172,11 +175,10 @@ protected:
 
     void SetPolicy(DWORD type, const void* data, DWORD size) {
         HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_WRITE, nullptr,
-                                  &key, nullptr),
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                                  nullptr),
                   ERROR_SUCCESS);
-        EXPECT_EQ(RegSetValueExW(key, L"ServerName", 0, type, static_cast<const BYTE*>(data),
-                                 size),
+        EXPECT_EQ(RegSetValueExW(key, L"ServerName", 0, type, static_cast<const BYTE*>(data), size),
                   ERROR_SUCCESS);
         RegCloseKey(key);
     }
@@ -212,7 +214,8 @@ TEST_F(PolicyKeyTest, ReadsTheAddressThroughTheRealSources) {
     SetPolicy(REG_DWORD, &number, sizeof number);
     ticks.now = 5000;
     config.ReadServerConfig();
-    EXPECT_EQ(config.ServerName(), u"http://%COMPUTERNAME%/") << "a numeric value keeps the address";
+    EXPECT_EQ(config.ServerName(), u"http://%COMPUTERNAME%/")
+        << "a numeric value keeps the address";
     EXPECT_EQ(config.LastConfigRead(), 5000u);
 
     SetPolicy(L"http://policy/");

@@ -63,8 +63,7 @@ public:
     std::map<std::u16string, FakeDirectoryEntry> directory;
     std::vector<std::u16string> bound;  // every path asked for, in order
 
-    std::optional<std::u16string> GetUserNameExW(NameFormat format,
-                                                 std::size_t capacity) override {
+    std::optional<std::u16string> GetUserNameExW(NameFormat format, std::size_t capacity) override {
         name_requests.emplace_back(format, capacity);
         if (names_raise) throw std::runtime_error("name service raised");
         const auto found = names.find(format);
@@ -80,8 +79,8 @@ public:
                                          std::span<std::byte> buffer) override {
         information_tokens.push_back(static_cast<const Token&>(token).kind);
         const auto needed = static_cast<std::uint32_t>(sizeof kTokenUser);
-        if (buffer.empty()) return {size_call_succeeds, size_call_succeeds ? 0 : size_call_error,
-                                    needed};
+        if (buffer.empty())
+            return {size_call_succeeds, size_call_succeeds ? 0 : size_call_error, needed};
         if (information_fails || buffer.size() < needed) return {false, kAccessDenied, needed};
         std::memcpy(buffer.data(), kTokenUser, needed);
         return {true, 0, needed};

@@ -162,11 +162,11 @@ TEST(Win32TcpipDomainTest, ReadsTheMachineValue) {
     // Whatever this workstation holds; a missing value is empty text, not an error.
     std::u16string domain;
     EXPECT_NO_THROW(domain = GetTcpipDomain(PlatformRegistry()));
-    std::printf("  Tcpip Domain: '%s', key %s\n", Utf16ToUtf8(domain).c_str(),
-                PlatformRegistry().OpenKey(RegistryRoot::LocalMachine, kTcpipParametersKey, false,
-                                           false)
-                    ? "opens"
-                    : "does not open");
+    std::printf(
+        "  Tcpip Domain: '%s', key %s\n", Utf16ToUtf8(domain).c_str(),
+        PlatformRegistry().OpenKey(RegistryRoot::LocalMachine, kTcpipParametersKey, false, false)
+            ? "opens"
+            : "does not open");
 }
 
 // --- the late-bound "Get" against an IDispatch of the test's own ---
@@ -209,8 +209,8 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD call_flags,
-                                     DISPPARAMS* parameters, VARIANT* result,
-                                     EXCEPINFO* exception, UINT*) override {
+                                     DISPPARAMS* parameters, VARIANT* result, EXCEPINFO* exception,
+                                     UINT*) override {
         if (id != kGetId || parameters->cArgs != 1) return DISP_E_MEMBERNOTFOUND;
         flags = call_flags;
         argument_type = parameters->rgvarg[0].vt;
@@ -306,8 +306,10 @@ TEST(Win32DirectoryObjectTest, GetIsCalledLateBoundAndItsResultRead) {
                      Texts{text(u"CN=b"), DirectoryText{u"", static_cast<int>(DISP_E_TYPEMISMATCH)},
                            text(u"12")}});
     cases.push_back({"an array of texts starting at 1",
-                     [] { return BstrArray({u"CN=x", u"CN=y"}); }, S_OK, 0,
-                     Texts{text(u"CN=x"), text(u"CN=y")}});
+                     [] {
+                         return BstrArray({u"CN=x", u"CN=y"});
+                     },
+                     S_OK, 0, Texts{text(u"CN=x"), text(u"CN=y")}});
     cases.push_back({"an empty array", [] { return VariantArray({}); }, S_OK, 0, Texts{}});
     cases.push_back({"a number", [] { return Number(5); }, S_OK, 0, text(u"5")});
     cases.push_back({"the attribute is absent", [] { return Variant(); }, DISP_E_EXCEPTION,

@@ -61,13 +61,15 @@ TEST(NetGroupsTest, DirectGroupsFromTheUsersMemberOf) {
          {{kUserPath, Many({Text(u"CN=b,DC=x"), Text(u"CN=A,DC=x"), Text(u"CN=B,OU=y,DC=x")})}},
          {u"A", u"b"}},
         {"a single value", {{kUserPath, Single(u"CN=VPN Users,OU=G,DC=x")}}, {u"VPN Users"}},
-        {"a value without CN", {{kUserPath, Many({Text(u"OU=Only,DC=x"), Text(u"CN=Staff")})}},
+        {"a value without CN",
+         {{kUserPath, Many({Text(u"OU=Only,DC=x"), Text(u"CN=Staff")})}},
          {u"Staff"}},
         {"escapes in common names",
          {{kUserPath, Many({Text(u"CN=Sales\\, North,DC=x"), Text(u"CN=a\\\\b,DC=x"),
                             Text(u"CN=c\\2Cd,DC=x")})}},
          {u"a\\b", u"c2Cd", u"Sales, North"}},
-        {"duplicate distinguished names", {{kUserPath, Many({Text(u"CN=G"), Text(u"cn=g")})}},
+        {"duplicate distinguished names",
+         {{kUserPath, Many({Text(u"CN=G"), Text(u"cn=g")})}},
          {u"G"}},
         {"no MemberOf", {{kUserPath, test::NoMemberOf()}}, {}},
         {"the user cannot be bound", {{kUserPath, test::Unbindable()}}, {}},
@@ -128,8 +130,7 @@ TEST(NetGroupsTest, LongUserNameFitsInTheLongBuffer) {
         FakeIdentityPlatform platform;
         const std::u16string dn = u"CN=" + std::u16string(c.length - 3, u'a');
         platform.names[NameFormat::FullyQualifiedDN] = dn;
-        EXPECT_EQ(GetLongUserNameString(platform, NameFormat::FullyQualifiedDN),
-                  c.kept ? dn : u"");
+        EXPECT_EQ(GetLongUserNameString(platform, NameFormat::FullyQualifiedDN), c.kept ? dn : u"");
         EXPECT_EQ(GetLongUserNameString(platform, NameFormat::Display), u"");  // fails
     }
 }

@@ -63,22 +63,52 @@ TEST(ServerConfig, ReadsTheFirstSourceThatAnswers) {
         std::vector<std::u16string> arguments;
         std::optional<std::u16string> ini_server_name;  // nullopt: no INI file
         std::map<std::pair<std::u16string, std::u16string>, std::u16string> other_ini_items;
-        std::optional<RegistryValue> policy;            // nullopt: no policy key
+        std::optional<RegistryValue> policy;  // nullopt: no policy key
         std::u16string expected;
     };
     const RegistryValue policy{Type::String, u"http://policy/"};
     const std::vector<Case> cases = {
-        {"first matching argument wins", {u"a", u"server=URL1", u"server=URL2"}, u"http://ini/", {}, policy, u"URL1"},
-        {"argument match is case-sensitive", {u"SERVER=URL"}, u"http://ini/", {}, policy, u"http://ini/"},
+        {"first matching argument wins",
+         {u"a", u"server=URL1", u"server=URL2"},
+         u"http://ini/",
+         {},
+         policy,
+         u"URL1"},
+        {"argument match is case-sensitive",
+         {u"SERVER=URL"},
+         u"http://ini/",
+         {},
+         policy,
+         u"http://ini/"},
         {"bare server= gives empty text", {u"server="}, u"http://ini/", {}, policy, u""},
         {"copy starts at the 8th character", {u"-server=x"}, std::nullopt, {}, policy, u"=x"},
-        {"argument text kept as is", {u"cdebug", u"server= http://a/ "}, std::nullopt, {}, std::nullopt, u" http://a/ "},
+        {"argument text kept as is",
+         {u"cdebug", u"server= http://a/ "},
+         std::nullopt,
+         {},
+         std::nullopt,
+         u" http://a/ "},
         {"INI value beats the registry", {u"cdebug"}, u"http://ini/", {}, policy, u"http://ini/"},
         {"empty INI value is kept", {}, u"", {}, policy, u""},
-        {"INI without the item gives the default, registry ignored", {}, std::nullopt, {{{u"other", u"ServerName"}, u"http://x/"}}, policy, std::u16string(kDefaultServerName)},
+        {"INI without the item gives the default, registry ignored",
+         {},
+         std::nullopt,
+         {{{u"other", u"ServerName"}, u"http://x/"}},
+         policy,
+         std::u16string(kDefaultServerName)},
         {"policy string", {}, std::nullopt, {}, policy, u"http://policy/"},
-        {"expandable policy string is not expanded", {}, std::nullopt, {}, RegistryValue{Type::ExpandString, u"http://%HOST%/"}, u"http://%HOST%/"},
-        {"policy string cut at its first NUL", {}, std::nullopt, {}, RegistryValue{Type::String, std::u16string(u"http://a/\0b", 11)}, u"http://a/"},
+        {"expandable policy string is not expanded",
+         {},
+         std::nullopt,
+         {},
+         RegistryValue{Type::ExpandString, u"http://%HOST%/"},
+         u"http://%HOST%/"},
+        {"policy string cut at its first NUL",
+         {},
+         std::nullopt,
+         {},
+         RegistryValue{Type::String, std::u16string(u"http://a/\0b", 11)},
+         u"http://a/"},
         {"no INI and no policy key", {}, std::nullopt, {}, std::nullopt, u""},
     };
     for (const auto& c : cases) {
@@ -121,9 +151,18 @@ TEST(ServerConfig, FailedReadKeepsTheAddressAndStampsTheAttempt) {
         void (*break_source)(FakeSources&);
     };
     const std::vector<Case> cases = {
-        {"numeric policy value", [](FakeSources& s) { s.SetPolicy({Type::DWord, u""}); }},
-        {"multi-string policy value", [](FakeSources& s) { s.SetPolicy({Type::MultiString, u"a"}); }},
-        {"binary policy value", [](FakeSources& s) { s.SetPolicy({Type::Binary, u""}); }},
+        {"numeric policy value",
+         [](FakeSources& s) {
+             s.SetPolicy({Type::DWord, u""});
+         }},
+        {"multi-string policy value",
+         [](FakeSources& s) {
+             s.SetPolicy({Type::MultiString, u"a"});
+         }},
+        {"binary policy value",
+         [](FakeSources& s) {
+             s.SetPolicy({Type::Binary, u""});
+         }},
         {"unreadable INI file", [](FakeSources& s) { s.ini_exists = s.ini_unreadable = true; }},
     };
     for (const auto& c : cases) {
@@ -236,7 +275,9 @@ TEST(ServerConfig, RequestFillsTheLineListWithTheAddress) {
     const std::vector<Case> cases = {
         {"one line", u"server=http://gate/", {u"http://gate/"}},
         {"empty address leaves the list empty", u"server=", {}},
-        {"line breaks give several lines", u"server=http://a/\r\nhttp://b/\nc", {u"http://a/", u"http://b/", u"c"}},
+        {"line breaks give several lines",
+         u"server=http://a/\r\nhttp://b/\nc",
+         {u"http://a/", u"http://b/", u"c"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -107,8 +107,8 @@ TEST(UserGroupLinesTest, LinesOfTheAccountsDomainAndGroups) {
          [](FakeIdentityPlatform& p) {
              DomainUser(p);
              p.account = AccountName{u"ivanov", u"DOM"};
-             p.directory[kUserPath] = test::Many(
-                 {Text(u"CN=b,DC=x"), Text(u"CN=A,DC=x"), Text(u"CN=B,OU=y,DC=x")});
+             p.directory[kUserPath] =
+                 test::Many({Text(u"CN=b,DC=x"), Text(u"CN=A,DC=x"), Text(u"CN=B,OU=y,DC=x")});
          },
          u"DOM\\A\r\nDOM\\b\r\n", true},
         {"a single MemberOf value",
@@ -168,24 +168,23 @@ TEST(TokenUserAccountTest, FollowsTheTokenOfTheThreadOrTheProcess) {
     };
     using S = std::vector<std::string>;
     const std::vector<Case> cases = {
-        {"the thread's own token", [](FakeIdentityPlatform& p) { p.thread_token_error = 0; },
-         true, S{"thread"}, S{"thread", "thread"}},
+        {"the thread's own token", [](FakeIdentityPlatform& p) { p.thread_token_error = 0; }, true,
+         S{"thread"}, S{"thread", "thread"}},
         {"no thread token: the process's", [](FakeIdentityPlatform&) {}, true, S{"process"},
          S{"process", "process"}},
         {"the thread token cannot be opened otherwise",
          [](FakeIdentityPlatform& p) { p.thread_token_error = test::kAccessDenied; }, false, S{},
          S{}},
         {"the process token cannot be opened",
-         [](FakeIdentityPlatform& p) { p.process_token_error = test::kAccessDenied; }, false,
-         S{}, S{}},
+         [](FakeIdentityPlatform& p) { p.process_token_error = test::kAccessDenied; }, false, S{},
+         S{}},
         {"the size call succeeds", [](FakeIdentityPlatform& p) { p.size_call_succeeds = true; },
          false, S{"process"}, S{"process"}},
         {"the size call fails otherwise",
          [](FakeIdentityPlatform& p) { p.size_call_error = test::kAccessDenied; }, false,
          S{"process"}, S{"process"}},
-        {"the information call fails",
-         [](FakeIdentityPlatform& p) { p.information_fails = true; }, false, S{"process"},
-         S{"process", "process"}},
+        {"the information call fails", [](FakeIdentityPlatform& p) { p.information_fails = true; },
+         false, S{"process"}, S{"process", "process"}},
         {"the lookup fails", [](FakeIdentityPlatform& p) { p.account.reset(); }, false,
          S{"process"}, S{"process", "process"}},
         {"the lookup raises", [](FakeIdentityPlatform& p) { p.lookup_raises = true; }, false,
@@ -243,14 +242,26 @@ TEST(TcpipDomainTest, ReadsTheStringValueDomain) {
         std::u16string domain;
     };
     const std::vector<Case> cases = {
-        {"a string", RegistryRoot::LocalMachine, u"Domain",
-         {RegistryValueType::String, u"domain.local"}, u"domain.local"},
-        {"an expandable string, unexpanded", RegistryRoot::LocalMachine, u"domain",
-         {RegistryValueType::ExpandString, u"%USERDNSDOMAIN%"}, u"%USERDNSDOMAIN%"},
-        {"no value Domain", RegistryRoot::LocalMachine, u"NV Domain",
-         {RegistryValueType::String, u"domain.local"}, u""},
-        {"the key only in the user's hive", RegistryRoot::CurrentUser, u"Domain",
-         {RegistryValueType::String, u"domain.local"}, u""},
+        {"a string",
+         RegistryRoot::LocalMachine,
+         u"Domain",
+         {RegistryValueType::String, u"domain.local"},
+         u"domain.local"},
+        {"an expandable string, unexpanded",
+         RegistryRoot::LocalMachine,
+         u"domain",
+         {RegistryValueType::ExpandString, u"%USERDNSDOMAIN%"},
+         u"%USERDNSDOMAIN%"},
+        {"no value Domain",
+         RegistryRoot::LocalMachine,
+         u"NV Domain",
+         {RegistryValueType::String, u"domain.local"},
+         u""},
+        {"the key only in the user's hive",
+         RegistryRoot::CurrentUser,
+         u"Domain",
+         {RegistryValueType::String, u"domain.local"},
+         u""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

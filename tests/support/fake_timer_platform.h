@@ -38,7 +38,8 @@ public:
         for (;;) {
             auto next = running_.end();
             for (auto it = running_.begin(); it != running_.end(); ++it)
-                if (it->second.due <= target && (next == running_.end() || it->second.due < next->second.due))
+                if (it->second.due <= target &&
+                    (next == running_.end() || it->second.due < next->second.due))
                     next = it;
             if (next == running_.end()) break;
             const std::uintptr_t id = next->first;

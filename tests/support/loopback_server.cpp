@@ -110,7 +110,8 @@ void ServerConnection::Reset() {
 std::uint64_t ServerConnection::SendRepeated(std::string_view pattern, std::uint64_t total) {
     std::uint64_t sent = 0;
     while (sent < total) {
-        const auto size = static_cast<std::size_t>(std::min<std::uint64_t>(pattern.size(), total - sent));
+        const auto size =
+            static_cast<std::size_t>(std::min<std::uint64_t>(pattern.size(), total - sent));
         boost::system::error_code error;
         sent += asio::write(impl_.socket, asio::buffer(pattern.data(), size), error);
         if (error) break;

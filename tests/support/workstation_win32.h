@@ -16,8 +16,8 @@ inline std::u16string SystemMessage(DWORD code) {
     wchar_t* buffer = nullptr;
     const DWORD length = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<wchar_t*>(&buffer),
-        0, nullptr);
+        nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+        reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     std::u16string text(buffer, buffer + (buffer != nullptr ? length : 0));
     LocalFree(buffer);
     while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n')) text.pop_back();
@@ -28,8 +28,8 @@ inline std::u16string SystemMessage(DWORD code) {
 // The worker's report of a connection refused at 127.0.0.1:PORT.
 inline std::u16string RefusedConnectionText(unsigned port) {
     const std::string endpoint = "127.0.0.1:" + std::to_string(port);
-    return u"Не удалось подключиться к " + std::u16string(endpoint.begin(), endpoint.end()) + u": " +
-           SystemMessage(WSAECONNREFUSED);
+    return u"Не удалось подключиться к " + std::u16string(endpoint.begin(), endpoint.end()) +
+           u": " + SystemMessage(WSAECONNREFUSED);
 }
 
 }  // namespace vq::test

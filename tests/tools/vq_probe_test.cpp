@@ -15,7 +15,6 @@
 namespace vq {
 namespace {
 
-
 test::CommandResult Probe(const std::string& arguments) {
     return test::RunCommand(std::string(VQ_PROBE_PATH) + " " + arguments + " 2>&1");
 }
@@ -32,19 +31,24 @@ TEST(VqProbe, GetPutsTheFixedRequestOnTheWire) {
     EXPECT_EQ(server.Requests()[0],
               "GET /kvr.php HTTP/1.0\r\n"
               "Connection: keep-alive\r\n"
-              "Host: 127.0.0.1:" + std::to_string(server.Port()) + "\r\n"
-              "Accept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8\r\n"
-              "Accept-Encoding: identity\r\n"
-              "User-Agent: Mozilla/3.0 (compatible; Indy Library)\r\n"
-              "\r\n");
+              "Host: 127.0.0.1:" +
+                  std::to_string(server.Port()) +
+                  "\r\n"
+                  "Accept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8\r\n"
+                  "Accept-Encoding: identity\r\n"
+                  "User-Agent: Mozilla/3.0 (compatible; Indy Library)\r\n"
+                  "\r\n");
 }
 
 TEST(VqProbe, PostCarriesTheListInAOneEntryArchive) {
     test::LoopbackServer server({[](test::ServerConnection& c) {
         c.ReadRequest();
-        c.Send(test::Answer("HTTP/1.1 200 OK", "server_status_ok\r\nbalans=12%2E5\r\ndname=%D0%94%D0%B5%D0%BC%D0%BE\r\n"));
+        c.Send(test::Answer(
+            "HTTP/1.1 200 OK",
+            "server_status_ok\r\nbalans=12%2E5\r\ndname=%D0%94%D0%B5%D0%BC%D0%BE\r\n"));
     }});
-    const auto result = Probe("--fields --set 'username=TEST\\demo' --set 'dname=Демо 1' " + server.BaseUrl());
+    const auto result =
+        Probe("--fields --set 'username=TEST\\demo' --set 'dname=Демо 1' " + server.BaseUrl());
     EXPECT_EQ(result.exit_code, 0);
     EXPECT_EQ(result.output,
               "server_status_ok\nbalans=12%2E5\ndname=%D0%94%D0%B5%D0%BC%D0%BE\n"
@@ -63,19 +67,22 @@ TEST(VqProbe, PostCarriesTheListInAOneEntryArchive) {
         "User-Agent: Mozilla/3.0 \\(compatible; Indy Library\\)\r\n"
         "\r\n");
     std::smatch head;
-    ASSERT_TRUE(std::regex_search(request, head, head_pattern, std::regex_constants::match_continuous));
+    ASSERT_TRUE(
+        std::regex_search(request, head, head_pattern, std::regex_constants::match_continuous));
     const std::string boundary = head[1];
     const std::string body = request.substr(head.length(0));
     EXPECT_EQ(std::to_string(body.size()), head[2].str());
 
-    const std::string opening = "--" + boundary + "\r\n"
-        "Content-Disposition: form-data; name=\"dta\"; filename=\"dta\"\r\n"
-        "Content-Type: application/octet-stream; charset=\"utf-8\"\r\n"
-        "Content-Transfer-Encoding: binary\r\n\r\n";
+    const std::string opening = "--" + boundary +
+                                "\r\n"
+                                "Content-Disposition: form-data; name=\"dta\"; filename=\"dta\"\r\n"
+                                "Content-Type: application/octet-stream; charset=\"utf-8\"\r\n"
+                                "Content-Transfer-Encoding: binary\r\n\r\n";
     const std::string closing = "\r\n--" + boundary + "--\r\n";
     ASSERT_TRUE(body.starts_with(opening));
     ASSERT_TRUE(body.ends_with(closing));
-    const std::string archive = body.substr(opening.size(), body.size() - opening.size() - closing.size());
+    const std::string archive =
+        body.substr(opening.size(), body.size() - opening.size() - closing.size());
 
     MemoryStream stream(archive);
     TZipFile zip;
@@ -117,14 +124,16 @@ TEST(VqProbe, TraceShowsTheEntryTextAfterEveryPostHead) {
             c.Send(test::Answer("HTTP/1.1 200 OK", "server_auth_failed\r\n"));
         },
     });
-    const auto result = Probe("--trace --set 'username=TEST\\demo' --set 'dname=Демо 1' " + server.BaseUrl());
+    const auto result =
+        Probe("--trace --set 'username=TEST\\demo' --set 'dname=Демо 1' " + server.BaseUrl());
     EXPECT_EQ(result.exit_code, 0) << result.output;
     const std::string entry =
         "> dta: username=TEST%5Cdemo\n"
         "> dta: dname=%D0%94%D0%B5%D0%BC%D0%BE+1\n";
     // The head's lines stay as they were; the entry's lines follow its last one.
     EXPECT_NE(result.output.find("> User-Agent: Mozilla/3.0 (compatible; Indy Library)\n" + entry),
-              std::string::npos) << result.output;
+              std::string::npos)
+        << result.output;
     std::string requests_and_answer;
     std::istringstream lines(result.output);
     for (std::string line; std::getline(lines, line);) {
@@ -133,9 +142,9 @@ TEST(VqProbe, TraceShowsTheEntryTextAfterEveryPostHead) {
             continue;
         requests_and_answer += line + "\n";
     }
-    EXPECT_EQ(requests_and_answer,
-              "> POST /kvr.php HTTP/1.0\n" + entry + "> POST /b/kvr.php HTTP/1.0\n" + entry +
-                  "> GET /c/kvr.php HTTP/1.0\nserver_auth_failed\n--\n");
+    EXPECT_EQ(requests_and_answer, "> POST /kvr.php HTTP/1.0\n" + entry +
+                                       "> POST /b/kvr.php HTTP/1.0\n" + entry +
+                                       "> GET /c/kvr.php HTTP/1.0\nserver_auth_failed\n--\n");
     // What the trace shows is what went into the archive, CR LF after each line.
     ASSERT_EQ(server.Requests().size(), 3u);
     EXPECT_EQ(PostedEntryText(server.Requests()[1]),
@@ -147,10 +156,14 @@ TEST(VqProbe, FailuresGoToStandardErrorWithStatusOne) {
         c.ReadRequest();
         c.Send(test::Answer("HTTP/1.1 404 Not Found", "nope"));
     }});
-    EXPECT_EQ(test::RunCommand(std::string(VQ_PROBE_PATH) + " " + server.BaseUrl() + " 2>/dev/null").output, "");
+    EXPECT_EQ(test::RunCommand(std::string(VQ_PROBE_PATH) + " " + server.BaseUrl() + " 2>/dev/null")
+                  .output,
+              "");
     const auto result = Probe("https://gate/");
     EXPECT_EQ(result.exit_code, 1);
-    EXPECT_EQ(result.output, "error: Схема «https» в адресе «https://gate/kvr.php» не поддерживается: клиент работает только по http\n");
+    EXPECT_EQ(
+        result.output,
+        "error: Схема «https» в адресе «https://gate/kvr.php» не поддерживается: клиент работает только по http\n");
 
     const auto usage = Probe("--repeat 0 http://gate/");
     EXPECT_EQ(usage.exit_code, 2);
@@ -166,8 +179,10 @@ TEST(VqProbe, FirstContactWithTheReferenceServer) {
     EXPECT_EQ(first.exit_code, 0);
     EXPECT_EQ(first.output, "server_need_auth_data\n--\n");
 
-    const auto known = Probe("--repeat 2 --fields --set 'username=TEST\\demo' "
-                             "--set 'groups=TEST\\Staff' --set 'dname=Демо Пользователь' " + server.BaseUrl());
+    const auto known = Probe(
+        "--repeat 2 --fields --set 'username=TEST\\demo' "
+        "--set 'groups=TEST\\Staff' --set 'dname=Демо Пользователь' " +
+        server.BaseUrl());
     EXPECT_EQ(known.exit_code, 0) << known.output;
     const std::string answer_start = "server_status_ok\n";
     ASSERT_TRUE(known.output.starts_with(answer_start)) << known.output;
@@ -200,11 +215,14 @@ TEST(VqProbeLoop, PrintsEveryMessageTheWorkerSends) {
         c.Send(test::Answer("HTTP/1.1 200 OK", "server_need_auth_data\r\n"));
     }});
     // One pass: the GET is answered with a request for credentials, which needs no pause.
-    const auto result = Probe("--loop --passes 1 --user 'TEST\\demo' --group 'TEST\\Staff' "
-                              "--group 'TEST\\VPN Users' --display 'Демо' " + server.BaseUrl());
+    const auto result = Probe(
+        "--loop --passes 1 --user 'TEST\\demo' --group 'TEST\\Staff' "
+        "--group 'TEST\\VPN Users' --display 'Демо' " +
+        server.BaseUrl());
     EXPECT_EQ(result.exit_code, 0);
     const std::regex expected(
-        "[0-9]+ WM_AUTH_GET_SERVER " + server.BaseUrl() + "\n"
+        "[0-9]+ WM_AUTH_GET_SERVER " + server.BaseUrl() +
+        "\n"
         "[0-9]+ WM_AUTH_NEED_DATA username=TEST\\\\demo; groups=TEST\\\\Staff\\\\r\\\\nTEST\\\\VPN Users\\\\r\\\\n; dname=Демо\n");
     EXPECT_TRUE(std::regex_match(result.output, expected)) << result.output;
 }
@@ -217,7 +235,8 @@ TEST(VqProbeLoop, ReportsAFailureWithItsText) {
     }
     const auto result = Probe("--loop --passes 1 " + base);
     EXPECT_EQ(result.exit_code, 0);
-    EXPECT_NE(result.output.find(" WM_AUTH_ERROR 0 Не удалось подключиться к 127.0.0.1:"), std::string::npos)
+    EXPECT_NE(result.output.find(" WM_AUTH_ERROR 0 Не удалось подключиться к 127.0.0.1:"),
+              std::string::npos)
         << result.output;
 }
 

@@ -24,7 +24,8 @@ struct ProbeRun {
 
 // Runs the built vq-probe.exe with the arguments, its output going into a pipe.
 ProbeRun RunProbe(const std::wstring& arguments) {
-    const auto probe = std::filesystem::absolute(std::filesystem::path(VQ_PROBE_PATH)).make_preferred();
+    const auto probe =
+        std::filesystem::absolute(std::filesystem::path(VQ_PROBE_PATH)).make_preferred();
     SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
     HANDLE read_end = nullptr, write_end = nullptr;
     ProbeRun run;
@@ -40,8 +41,8 @@ ProbeRun RunProbe(const std::wstring& arguments) {
     startup.hStdError = write_end;
     std::wstring line = L"\"" + probe.wstring() + L"\" " + arguments;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(probe.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &startup, &info))
+    if (!CreateProcessW(probe.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                        nullptr, nullptr, &startup, &info))
         return run;
     UniqueKernelHandle process(info.hProcess), thread(info.hThread);
     writer.Reset();  // the child holds the only write end now: reading ends when it does

@@ -14,7 +14,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-
 TEST(WorkerWithReferenceServer, RecoversWhenTheServerComesBack) {
     test::AccessServer server;
     const std::string base = server.BaseUrl();
@@ -36,12 +35,16 @@ TEST(WorkerWithReferenceServer, RecoversWhenTheServerComesBack) {
     const auto messages = owner->Messages();
     ASSERT_EQ(messages.size(), 8u) << ::testing::PrintToString(messages);
     EXPECT_EQ(messages[1], "NEED_DATA");
-    EXPECT_TRUE(messages[3].starts_with("STATUS blocked=0 unlim=0 dname=Демо Пользователь tarif=Стандарт 800 balans=612.35")) << messages[3];
-    EXPECT_TRUE(messages[5].starts_with("ERROR 0 Не удалось подключиться к 127.0.0.1:")) << messages[5];
+    EXPECT_TRUE(messages[3].starts_with(
+        "STATUS blocked=0 unlim=0 dname=Демо Пользователь tarif=Стандарт 800 balans=612.35"))
+        << messages[3];
+    EXPECT_TRUE(messages[5].starts_with("ERROR 0 Не удалось подключиться к 127.0.0.1:"))
+        << messages[5];
     // Back again: the session cookie still names the session, so a GET is enough.
     EXPECT_TRUE(messages[7].starts_with("STATUS blocked=0")) << messages[7];
     EXPECT_EQ(time->pauses, (std::vector<long>{31999, 6999, 31999}));
-    EXPECT_NE(server.Log().find("GET TEST\\demo -> server_status_ok"), std::string::npos) << server.Log();
+    EXPECT_NE(server.Log().find("GET TEST\\demo -> server_status_ok"), std::string::npos)
+        << server.Log();
 }
 
 }  // namespace

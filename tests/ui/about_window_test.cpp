@@ -56,8 +56,8 @@ TEST(AboutWindowTest, PointsFallOnTheTopmostControl) {
     layout.SetContentSize(AboutPart::Label1, 180, 13);
     layout.SetContentSize(AboutPart::Label8, 150, 14);
     layout.SetContentSize(AboutPart::StaticText2, 170, 13);
-    layout.SetContentSize(AboutPart::Shape1, 5, 5);       // fixed size: ignored
-    layout.SetContentSize(AboutPart::Background, 5, 5);   // the window itself: ignored
+    layout.SetContentSize(AboutPart::Shape1, 5, 5);      // fixed size: ignored
+    layout.SetContentSize(AboutPart::Background, 5, 5);  // the window itself: ignored
     EXPECT_EQ(layout.Rect(AboutPart::Shape1), (AboutRect{3, 127, 270, 128}));
     EXPECT_EQ(layout.Rect(AboutPart::Image2), (AboutRect{4, 90, 59, 122}));  // design size
 

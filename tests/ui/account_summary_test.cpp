@@ -48,7 +48,8 @@ TEST_F(AccountSummaryTest, StatusDecision) {
     };
     const std::vector<Case> cases = {
         {"blocked wins over everything",
-         {{kFieldBlocked, u"1"}, {kFieldBalans, u"100"}, {kFieldUnlim, u"1"}}, esBlocked},
+         {{kFieldBlocked, u"1"}, {kFieldBalans, u"100"}, {kFieldUnlim, u"1"}},
+         esBlocked},
         {"positive balance", {{kFieldBalans, u"100"}}, esOK},
         {"unreadable balance counts as 1", {{kFieldBalans, u"abc"}}, esOK},
         {"absent balance counts as 1", {}, esOK},
@@ -59,7 +60,8 @@ TEST_F(AccountSummaryTest, StatusDecision) {
         {"negative but unlimited", {{kFieldBalans, u"-15.5"}, {kFieldUnlim, u"1"}}, esOK},
         {"zero but unlimited", {{kFieldBalans, u"0"}, {kFieldUnlim, u"1"}}, esOK},
         {"flags are exactly 1",
-         {{kFieldBlocked, u"1 "}, {kFieldBalans, u"0"}, {kFieldUnlim, u"true"}}, esOutOfBalance},
+         {{kFieldBlocked, u"1 "}, {kFieldBalans, u"0"}, {kFieldUnlim, u"true"}},
+         esOutOfBalance},
         {"blocked 0", {{kFieldBlocked, u"0"}, {kFieldBalans, u"5"}}, esOK},
     };
     for (const Case& c : cases) {
@@ -82,41 +84,91 @@ TEST_F(AccountSummaryTest, AccountRows) {
     const std::u16string kOldTotal = u"0000,00";
     const std::vector<Case> cases = {
         {"half the monthly payment",
-         {{kFieldBalans, u"150"}, {kFieldMonthFullPayment, u"300"}, {kFieldDayBalans, u"12.5"},
+         {{kFieldBalans, u"150"},
+          {kFieldMonthFullPayment, u"300"},
+          {kFieldDayBalans, u"12.5"},
           {kFieldTrafCurrency, u"руб."}},
-         {u"150,00 руб. [50%]", kBlack, true}, u"12,50 руб.", false, kOldTotal, {true, 50}},
+         {u"150,00 руб. [50%]", kBlack, true},
+         u"12,50 руб.",
+         false,
+         kOldTotal,
+         {true, 50}},
         {"beyond the bar's maximum",
          {{kFieldBalans, u"450"}, {kFieldMonthFullPayment, u"300"}, {kFieldTrafCurrency, u"руб."}},
-         {u"450,00 руб. [150%]", kBlack, true}, u"0,00 руб.", false, kOldTotal, {true, 100}},
+         {u"450,00 руб. [150%]", kBlack, true},
+         u"0,00 руб.",
+         false,
+         kOldTotal,
+         {true, 100}},
         {"zero balance is red",
          {{kFieldBalans, u"0,00"}, {kFieldMonthFullPayment, u"300"}, {kFieldTrafCurrency, u"руб."}},
-         {u"0,00 руб. [0%]", kRed, true}, u"0,00 руб.", false, kOldTotal, {true, 0}},
+         {u"0,00 руб. [0%]", kRed, true},
+         u"0,00 руб.",
+         false,
+         kOldTotal,
+         {true, 0}},
         {"unreadable balance shows as zero",
          {{kFieldBalans, u"abc"}, {kFieldMonthFullPayment, u"300"}, {kFieldTrafCurrency, u"$"}},
-         {u"0,00 $ [0%]", kRed, true}, u"0,00 $", false, kOldTotal, {true, 0}},
+         {u"0,00 $ [0%]", kRed, true},
+         u"0,00 $",
+         false,
+         kOldTotal,
+         {true, 0}},
         {"negative balance, bar at its minimum",
          {{kFieldBalans, u"-30"}, {kFieldMonthFullPayment, u"300"}, {kFieldTrafCurrency, u"руб."}},
-         {u"-30,00 руб. [-10%]", kRed, true}, u"0,00 руб.", false, kOldTotal, {true, 0}},
+         {u"-30,00 руб. [-10%]", kRed, true},
+         u"0,00 руб.",
+         false,
+         kOldTotal,
+         {true, 0}},
         {"monthly payment absent",
-         {{kFieldBalans, u"1"}}, {u"1,00  [100000000%]", kBlack, true}, u"0,00 ", false,
-         kOldTotal, {true, 100}},
+         {{kFieldBalans, u"1"}},
+         {u"1,00  [100000000%]", kBlack, true},
+         u"0,00 ",
+         false,
+         kOldTotal,
+         {true, 100}},
         {"percent beyond int64",
          {{kFieldBalans, u"1e300"}},
-         {u"1,00000000000000005E300  [9223372036854775807%]", kBlack, true}, u"0,00 ", false,
-         kOldTotal, {true, 100}},
+         {u"1,00000000000000005E300  [9223372036854775807%]", kBlack, true},
+         u"0,00 ",
+         false,
+         kOldTotal,
+         {true, 100}},
         {"payment that cancels the epsilon",
          {{kFieldBalans, u"0"}, {kFieldMonthFullPayment, u"-0,000001"}},
-         {u"0,00  [0%]", kRed, true}, u"0,00 ", false, kOldTotal, {true, 0}},
+         {u"0,00  [0%]", kRed, true},
+         u"0,00 ",
+         false,
+         kOldTotal,
+         {true, 0}},
         {"currency with a percent sign is literal",
-         {{kFieldBalans, u"10"}, {kFieldMonthFullPayment, u"100"}, {kFieldDayBalans, u"1"},
+         {{kFieldBalans, u"10"},
+          {kFieldMonthFullPayment, u"100"},
+          {kFieldDayBalans, u"1"},
           {kFieldTrafCurrency, u"%d%%s"}},
-         {u"10,00 %d%%s [10%]", kBlack, true}, u"1,00 %d%%s", false, kOldTotal, {true, 10}},
+         {u"10,00 %d%%s [10%]", kBlack, true},
+         u"1,00 %d%%s",
+         false,
+         kOldTotal,
+         {true, 10}},
         {"unlimited: traffic in megabytes",
-         {{kFieldBalans, u"-15.5"}, {kFieldUnlim, u"1"}, {kFieldTraf, u"1048576"},
-          {kFieldDayTraf, u"5767168"}, {kFieldTrafCurrency, u"руб."}},
-         {u"Не ограничен", kBlack, true}, u"5,50 Мб", true, u"1,00 Мб", {false, 68}},
+         {{kFieldBalans, u"-15.5"},
+          {kFieldUnlim, u"1"},
+          {kFieldTraf, u"1048576"},
+          {kFieldDayTraf, u"5767168"},
+          {kFieldTrafCurrency, u"руб."}},
+         {u"Не ограничен", kBlack, true},
+         u"5,50 Мб",
+         true,
+         u"1,00 Мб",
+         {false, 68}},
         {"unlimited with absent traffic",
-         {{kFieldUnlim, u"1"}}, {u"Не ограничен", kBlack, true}, u"0,00 Мб", true, u"0,00 Мб",
+         {{kFieldUnlim, u"1"}},
+         {u"Не ограничен", kBlack, true},
+         u"0,00 Мб",
+         true,
+         u"0,00 Мб",
          {false, 68}},
     };
     for (const Case& c : cases) {
@@ -137,7 +189,8 @@ TEST_F(AccountSummaryTest, AccountRows) {
 }
 
 TEST_F(AccountSummaryTest, PointLocale) {
-    Report({{kFieldBalans, u"1234,5"}, {kFieldMonthFullPayment, u"2469"},
+    Report({{kFieldBalans, u"1234,5"},
+            {kFieldMonthFullPayment, u"2469"},
             {kFieldTrafCurrency, u"руб."}},
            u'.');
     EXPECT_EQ(view.Ostatok.text, u"1234.50 руб. [50%]");
@@ -150,9 +203,11 @@ TEST_F(AccountSummaryTest, HeaderAndStateLineInOK) {
         std::u16string label1;
     };
     const std::vector<Case> cases = {
-        {"static host", {{kFieldIsStatic, u"1"}, {kFieldIP, u"192.168.1.15"}},
+        {"static host",
+         {{kFieldIsStatic, u"1"}, {kFieldIP, u"192.168.1.15"}},
          u"Хост 192.168.1.15"},
-        {"domain user", {{kFieldIsStatic, u"0"}, {kFieldIP, u"192.168.1.15"}},
+        {"domain user",
+         {{kFieldIsStatic, u"0"}, {kFieldIP, u"192.168.1.15"}},
          u"Пользователь домена."},
         {"static flag absent", {}, u"Пользователь домена."},
     };
@@ -192,8 +247,12 @@ TEST_F(AccountSummaryTest, OutOfBalanceKeepsTheHeaderUntilTheNextOK) {
 
 TEST_F(AccountSummaryTest, BlockedShowsThePanelWithTheBarOrTheTotalRow) {
     // Limited: the bar in the bottom strip of the panel's area.
-    Report({{kFieldBlocked, u"1"}, {kFieldBalans, u"150"}, {kFieldMonthFullPayment, u"300"},
-            {kFieldTarif, u"Эконом"}, {kFieldDname, kDisplayName}, {kFieldTrafCurrency, u"руб."}});
+    Report({{kFieldBlocked, u"1"},
+            {kFieldBalans, u"150"},
+            {kFieldMonthFullPayment, u"300"},
+            {kFieldTarif, u"Эконом"},
+            {kFieldDname, kDisplayName},
+            {kFieldTrafCurrency, u"руб."}});
     EXPECT_EQ(view.FErrorStatus, esBlocked);
     EXPECT_EQ(view.DisplayUserName.text, kConnectingHeader);
     EXPECT_EQ(view.Label1.text, u"Отключено");
@@ -205,7 +264,9 @@ TEST_F(AccountSummaryTest, BlockedShowsThePanelWithTheBarOrTheTotalRow) {
     EXPECT_FALSE(view.FullTraf.visible);
 
     // Unlimited: the total row instead, the bar hidden.
-    Report({{kFieldBlocked, u"1"}, {kFieldUnlim, u"1"}, {kFieldTraf, u"2097152"},
+    Report({{kFieldBlocked, u"1"},
+            {kFieldUnlim, u"1"},
+            {kFieldTraf, u"2097152"},
             {kFieldTarif, u"Безлимит"}});
     EXPECT_EQ(view.Tarif, (ViewText{u"Безлимит", kBlack, false}));
     EXPECT_EQ(view.FullTitle.visible, true);

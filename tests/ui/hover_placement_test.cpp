@@ -45,8 +45,8 @@ TEST(HoverPlacement, Arithmetic) {
 TEST(HoverPlacement, FirstHoverShowsRepaintsAndPlacesTwiceLaterOnesOnce) {
     RecordingWindow window;
     ShowBesidePointer(window);
-    EXPECT_EQ(window.calls, (std::vector<std::string>{"show 783,566", "show normal", "repaint", "shadow",
-                                                      "show 783,566", "shadow"}));
+    EXPECT_EQ(window.calls, (std::vector<std::string>{"show 783,566", "show normal", "repaint",
+                                                      "shadow", "show 783,566", "shadow"}));
 
     window.calls.clear();
     ParkHidden(window);

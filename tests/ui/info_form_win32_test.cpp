@@ -77,8 +77,8 @@ TEST_F(InfoFormTest, ShowCentresAndReadsTheRowsOncePerShowing) {
     EXPECT_EQ(form.Caption(AboutPart::Label7), L"office!");
     RECT r{};
     GetWindowRect(form.Handle(), &r);
-    const AboutPoint centre = CentredOnScreen(GetSystemMetrics(SM_CXSCREEN),
-                                              GetSystemMetrics(SM_CYSCREEN), kAboutWidth, kAboutHeight);
+    const AboutPoint centre = CentredOnScreen(
+        GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), kAboutWidth, kAboutHeight);
     EXPECT_EQ(r.left, centre.x);
     EXPECT_EQ(r.top, centre.y);
 
@@ -127,7 +127,8 @@ TEST_F(InfoFormTest, ClicksOpenAddressesOrHide) {
         } else {
             Click(row.part);
         }
-        EXPECT_EQ(opened, row.opens ? std::vector<std::wstring>{row.opens} : std::vector<std::wstring>{});
+        EXPECT_EQ(opened,
+                  row.opens ? std::vector<std::wstring>{row.opens} : std::vector<std::wstring>{});
         EXPECT_EQ(form.Visible(), row.staysOpen);
     }
 }

@@ -51,16 +51,20 @@ PixelSurface Crop(const PixelSurface& from, const ControlRect& r) {
     PixelSurface part(r.width, r.height, kWhite);
     for (int y = 0; y < r.height; ++y)
         for (int x = 0; x < r.width; ++x)
-            if (from.Contains(r.left + x, r.top + y)) part.At(x, y) = from.At(r.left + x, r.top + y);
+            if (from.Contains(r.left + x, r.top + y))
+                part.At(x, y) = from.At(r.left + x, r.top + y);
     return part;
 }
 
-int Distance(Bgra a, Bgra b) { return std::max({std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)}); }
+int Distance(Bgra a, Bgra b) {
+    return std::max({std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
+}
 
 int MaxDistance(const PixelSurface& a, const PixelSurface& b) {
     int worst = 0;
     for (int y = 0; y < a.Height(); ++y)
-        for (int x = 0; x < a.Width(); ++x) worst = std::max(worst, Distance(a.At(x, y), b.At(x, y)));
+        for (int x = 0; x < a.Width(); ++x)
+            worst = std::max(worst, Distance(a.At(x, y), b.At(x, y)));
     return worst;
 }
 
@@ -78,14 +82,16 @@ std::optional<Bgra> DominantInk(const PixelSurface& region) {
             if (IsInk(p)) ++counts[(p.r << 16) | (p.g << 8) | p.b];
         }
     if (counts.empty()) return std::nullopt;
-    const auto most = std::max_element(counts.begin(), counts.end(),
-                                       [](const auto& a, const auto& b) { return a.second < b.second; });
+    const auto most =
+        std::max_element(counts.begin(), counts.end(),
+                         [](const auto& a, const auto& b) { return a.second < b.second; });
     return Bgra{static_cast<std::uint8_t>(most->first), static_cast<std::uint8_t>(most->first >> 8),
                 static_cast<std::uint8_t>(most->first >> 16), 255};
 }
 
 // The picture as the window draws it, on the white background, in the control's place.
-PixelSurface OnWhite(const PixelSurface& picture, const ControlRect& control, const ControlRect& region) {
+PixelSurface OnWhite(const PixelSurface& picture, const ControlRect& control,
+                     const ControlRect& region) {
     PixelSurface client(kMonitorClientWidth, kMonitorClientHeight, kWhite);
     DrawPictureInControl(client, picture, control);
     return Crop(client, region);
@@ -109,14 +115,16 @@ PixelSurface BarAt(int position) {
 PixelSurface ShowAndCapture(TKVRMonitorForm& form) {
     SetCursorPos(600, 450);
     form.CoolTrayIcon1MouseEnter();
-    RedrawWindow(form.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RedrawWindow(form.Handle(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     POINT origin{0, 0};
     ClientToScreen(form.Handle(), &origin);
     DibSection capture(kMonitorClientWidth, kMonitorClientHeight);
     const HDC screen = GetDC(nullptr);
-    BitBlt(capture.Dc(), 0, 0, kMonitorClientWidth, kMonitorClientHeight, screen, origin.x, origin.y, SRCCOPY);
+    BitBlt(capture.Dc(), 0, 0, kMonitorClientWidth, kMonitorClientHeight, screen, origin.x,
+           origin.y, SRCCOPY);
     ReleaseDC(nullptr, screen);
     PixelSurface pixels = capture.ToSurface();
     for (int y = 0; y < pixels.Height(); ++y)
@@ -131,7 +139,8 @@ public:
 
     // Which of the four status pictures is in front: the one the region matches (its top 37 rows;
     // the state line's text may show through the last ones).
-    void ExpectFrontPicture(const std::map<std::string, PixelSurface>& pictures, const std::string& expected) {
+    void ExpectFrontPicture(const std::map<std::string, PixelSurface>& pictures,
+                            const std::string& expected) {
         const ControlRect region{0, 0, 38, 37};
         const PixelSurface actual = Crop(window_, region);
         std::string best;
@@ -141,8 +150,10 @@ public:
             if (d < bestDistance) best = name, bestDistance = d;
         }
         if (best != expected || bestDistance > 2)
-            ADD_FAILURE() << "picture in front: " << best << " (off by " << bestDistance << "), expected " << expected
-                          << Keep("picture", actual, OnWhite(pictures.at(expected), kStatusPicture, region));
+            ADD_FAILURE() << "picture in front: " << best << " (off by " << bestDistance
+                          << "), expected " << expected
+                          << Keep("picture", actual,
+                                  OnWhite(pictures.at(expected), kStatusPicture, region));
     }
 
     // The pie chart beside the balance rows: shown exactly when the rows are.
@@ -152,12 +163,14 @@ public:
         const PixelSurface expected = OnWhite(pie, kImage1, region);
         const int d = MaxDistance(actual, expected);
         if ((d <= 2) != shown)
-            ADD_FAILURE() << "pie chart " << (shown ? "missing" : "shown") << " (off by " << d << ")"
+            ADD_FAILURE() << "pie chart " << (shown ? "missing" : "shown") << " (off by " << d
+                          << ")"
                           << Keep("pie", actual, shown ? expected : PixelSurface(30, 24, kWhite));
     }
 
     // The colour of a text: the dominant colour of the text pixels in its region, or no text.
-    void ExpectInk(const std::string& name, const ControlRect& region, std::optional<ViewColor> colour) {
+    void ExpectInk(const std::string& name, const ControlRect& region,
+                   std::optional<ViewColor> colour) {
         const PixelSurface actual = Crop(window_, region);
         const std::optional<Bgra> ink = DominantInk(actual);
         const bool ok = colour ? ink && Distance(*ink, Colour(*colour)) <= 24 : !ink;
@@ -170,7 +183,8 @@ public:
             for (int x = 0; x < expected.Width(); ++x)
                 if (IsInk(expected.At(x, y))) expected.At(x, y) = colour ? Colour(*colour) : kWhite;
         const auto describe = [](std::optional<Bgra> c) {
-            return c ? "RGB(" + std::to_string(c->r) + ", " + std::to_string(c->g) + ", " + std::to_string(c->b) + ")"
+            return c ? "RGB(" + std::to_string(c->r) + ", " + std::to_string(c->g) + ", " +
+                           std::to_string(c->b) + ")"
                      : std::string("no text");
         };
         ADD_FAILURE() << name << ": " << describe(ink) << ", expected "
@@ -186,21 +200,25 @@ public:
             const PixelSurface expected = BarAt(*position);
             const int d = MaxDistance(actual, expected);
             if (d > 2)
-                ADD_FAILURE() << "usage bar at " << *position << " off by " << d << Keep("bar", actual, expected);
+                ADD_FAILURE() << "usage bar at " << *position << " off by " << d
+                              << Keep("bar", actual, expected);
             return;
         }
         int empty = 0;
         for (int y = 0; y < actual.Height(); ++y)
-            for (int x = 0; x < actual.Width(); ++x) empty += actual.At(x, y) == Colour(kInactiveBlock) ? 1 : 0;
+            for (int x = 0; x < actual.Width(); ++x)
+                empty += actual.At(x, y) == Colour(kInactiveBlock) ? 1 : 0;
         if (empty >= 8)
             ADD_FAILURE() << "usage bar shown (" << empty << " pixels of empty blocks)"
-                          << Keep("bar", actual, PixelSurface(actual.Width(), actual.Height(), kWhite));
+                          << Keep("bar", actual,
+                                  PixelSurface(actual.Width(), actual.Height(), kWhite));
     }
 
 private:
     // Writes the pictures (four times enlarged) and the whole window; returns the message part
     // that names them.
-    std::string Keep(const std::string& check, const PixelSurface& actual, const PixelSurface& expected) {
+    std::string Keep(const std::string& check, const PixelSurface& actual,
+                     const PixelSurface& expected) {
         const fs::path folder = LogFolder();
         std::error_code error;
         fs::create_directories(folder, error);
@@ -215,9 +233,11 @@ private:
         } catch (...) {
             return "; the pictures could not be written to " + folder.string();
         }
-        const auto named = [](const fs::path& file) { return "build/logs/" + file.filename().string(); };
-        return "; actual " + named(actualFile) + ", expected " + named(expectedFile) + ", the window " +
-               named(windowFile) + " (enlarged)";
+        const auto named = [](const fs::path& file) {
+            return "build/logs/" + file.filename().string();
+        };
+        return "; actual " + named(actualFile) + ", expected " + named(expectedFile) +
+               ", the window " + named(windowFile) + " (enlarged)";
     }
 
     std::string row_;
@@ -225,7 +245,8 @@ private:
 };
 
 // The worker's reports, as it sends them.
-void Status(TKVRMonitorForm& form, std::initializer_list<std::pair<const char16_t*, const char16_t*>> fields) {
+void Status(TKVRMonitorForm& form,
+            std::initializer_list<std::pair<const char16_t*, const char16_t*>> fields) {
     TValueList list;
     for (const auto& [name, value] : fields) list.SetItem(name, value);
     SendMessageW(form.Handle(), WM_AUTH_STATUS, 0, reinterpret_cast<LPARAM>(&list));
@@ -265,38 +286,56 @@ TEST(MonitorFormPixels, EachStatusLooksAsItShould) {
     const Row rows[] = {
         {"connecting", [](TKVRMonitorForm&) {}, "PicConecting", kBlack, kBlack, kNoBar, false},
         {"server-error",
-         [&](TKVRMonitorForm& f) { SendMessageW(f.Handle(), WM_AUTH_ERROR, 0, reinterpret_cast<LPARAM>(failure.c_str())); },
+         [&](TKVRMonitorForm& f) {
+             SendMessageW(f.Handle(), WM_AUTH_ERROR, 0, reinterpret_cast<LPARAM>(failure.c_str()));
+         },
          "PicConecting", kRed, kBlack, kNoBar, false},
         {"ok-limited",
          [](TKVRMonitorForm& f) {
-             Status(f, {{u"blocked", u"0"}, {u"unlim", u"0"}, {u"dname", u"Петров Пётр"}, {u"tarif", u"Стандарт 800"},
-                        {u"balans", u"150"}, {u"day_balans", u"12.5"}, {u"month_fullpayment", u"300"},
+             Status(f, {{u"blocked", u"0"},
+                        {u"unlim", u"0"},
+                        {u"dname", u"Петров Пётр"},
+                        {u"tarif", u"Стандарт 800"},
+                        {u"balans", u"150"},
+                        {u"day_balans", u"12.5"},
+                        {u"month_fullpayment", u"300"},
                         {u"traf_currency", u"руб."}});
          },
          "PicConected", std::nullopt, kBlack, 50, false},
         {"ok-unlimited",
          [](TKVRMonitorForm& f) {
-             Status(f, {{u"blocked", u"0"}, {u"unlim", u"1"}, {u"dname", u"Петров Пётр"}, {u"tarif", u"Безлимитный"},
-                        {u"traf", u"1048576"}, {u"day_traf", u"524288"}});
+             Status(f, {{u"blocked", u"0"},
+                        {u"unlim", u"1"},
+                        {u"dname", u"Петров Пётр"},
+                        {u"tarif", u"Безлимитный"},
+                        {u"traf", u"1048576"},
+                        {u"day_traf", u"524288"}});
          },
          "PicConected", std::nullopt, kBlack, kNoBar, true},
         {"out-of-balance",
          [](TKVRMonitorForm& f) {
-             Status(f, {{u"blocked", u"0"}, {u"unlim", u"0"}, {u"tarif", u"Стандарт 800"}, {u"balans", u"0"},
-                        {u"month_fullpayment", u"300"}, {u"traf_currency", u"руб."}});
+             Status(f, {{u"blocked", u"0"},
+                        {u"unlim", u"0"},
+                        {u"tarif", u"Стандарт 800"},
+                        {u"balans", u"0"},
+                        {u"month_fullpayment", u"300"},
+                        {u"traf_currency", u"руб."}});
          },
          "PicStop", std::nullopt, kRed, 0, false},
         // Right after start-up the blocked text is black; the bar stands in the panel's bottom strip.
         {"blocked",
          [](TKVRMonitorForm& f) {
-             Status(f, {{u"blocked", u"1"}, {u"unlim", u"0"}, {u"balans", u"150"}, {u"month_fullpayment", u"300"}});
+             Status(f, {{u"blocked", u"1"},
+                        {u"unlim", u"0"},
+                        {u"balans", u"150"},
+                        {u"month_fullpayment", u"300"}});
          },
          "PicStop", kBlack, kBlack, 50, false},
-        {"auth-failed", [](TKVRMonitorForm& f) { SendMessageW(f.Handle(), WM_AUTH_FAILED, 0, 0); }, "PicStop", kRed,
-         kBlack, kNoBar, false},
+        {"auth-failed", [](TKVRMonitorForm& f) { SendMessageW(f.Handle(), WM_AUTH_FAILED, 0, 0); },
+         "PicStop", kRed, kBlack, kNoBar, false},
         // No report leads there; the rows show what they held, the bar its first position.
-        {"suspended", [](TKVRMonitorForm& f) { f.SetStatus(esSuspended); }, "PicPause", std::nullopt, kBlack, 68,
-         false},
+        {"suspended", [](TKVRMonitorForm& f) { f.SetStatus(esSuspended); }, "PicPause",
+         std::nullopt, kBlack, 68, false},
     };
 
     test::SilentServer server;
@@ -309,10 +348,13 @@ TEST(MonitorFormPixels, EachStatusLooksAsItShould) {
 
         look.ExpectFrontPicture(pictures, row.picture);
         look.ExpectInk("header", kDisplayUserName, header);
-        look.ExpectInk("state-line", ControlRect{kLabel1.left, 40, kLabel1.width, 12}, kStateLineGrey);
+        look.ExpectInk("state-line", ControlRect{kLabel1.left, 40, kLabel1.width, 12},
+                       kStateLineGrey);
         look.ExpectPieChart(*pie, !row.panel);
         if (row.panel) {
-            look.ExpectInk("panel", ControlRect{kErrorLabel.left, kErrorLabel.top, kErrorLabel.width, 40}, row.panel);
+            look.ExpectInk("panel",
+                           ControlRect{kErrorLabel.left, kErrorLabel.top, kErrorLabel.width, 40},
+                           row.panel);
         } else {
             look.ExpectInk("tariff", kTarif, kBlack);
             look.ExpectInk("balance", kOstatok, row.balance);
@@ -327,14 +369,15 @@ TEST(MonitorFormPixels, EachStatusLooksAsItShould) {
 // panel's last two rows whatever the font's line height, unless it divides the panel's 50 pixels.
 TEST(MonitorFormPixels, FailureTextTallerThanThePanelShowsItsPartlyVisibleLine) {
     test::SilentServer server;
-    TKVRMonitorForm form{ProgramStart{GetModuleHandleW(nullptr), {server.Argument()},
-                                      ExecutablePath(), {}}};
+    TKVRMonitorForm form{
+        ProgramStart{GetModuleHandleW(nullptr), {server.Argument()}, ExecutablePath(), {}}};
     ASSERT_NE(form.Handle(), nullptr);
     std::u16string blocks;
     for (int line = 0; line < 8; ++line) blocks += std::u16string(16, u'\u2588') + u"\r\n";
     SendMessageW(form.Handle(), WM_AUTH_ERROR, 0, reinterpret_cast<LPARAM>(blocks.c_str()));
     Look look("failure-cut", ShowAndCapture(form));
-    look.ExpectInk("panel-bottom", ControlRect{0, kErrorLabel.Bottom() - 2, kErrorLabel.width, 2}, kRed);
+    look.ExpectInk("panel-bottom", ControlRect{0, kErrorLabel.Bottom() - 2, kErrorLabel.width, 2},
+                   kRed);
 }
 
 }  // namespace

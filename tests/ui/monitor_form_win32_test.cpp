@@ -49,8 +49,10 @@ class MonitorFormTest : public ::testing::Test {
 protected:
     test::SilentServer server;
     int relaunches = 0;
-    TKVRMonitorForm form{ProgramStart{GetModuleHandleW(nullptr), {server.Argument()},
-                                      ExecutablePath(), [this] { ++relaunches; }}};
+    TKVRMonitorForm form{
+        ProgramStart{GetModuleHandleW(nullptr), {server.Argument()}, ExecutablePath(), [this] {
+                         ++relaunches;
+                     }}};
 };
 
 TEST_F(MonitorFormTest, WaitsHiddenAboveAndLeftOfTheScreenUnderItsFixedIdentity) {
@@ -142,8 +144,10 @@ TEST_F(MonitorFormTest, BalanceIsWrittenWithTheUsersDecimalSeparator) {
 // A server that refuses the connection: the window's failure text is the worker's report with the
 // system's own description, as FormatMessageW words it in the workstation's language, whole.
 TEST(MonitorForm, ShowsARefusedConnectionInTheSystemsOwnWords) {
-    TKVRMonitorForm form{ProgramStart{GetModuleHandleW(nullptr), {u"server=http://127.0.0.1:1/"},
-                                      ExecutablePath(), {}}};
+    TKVRMonitorForm form{ProgramStart{GetModuleHandleW(nullptr),
+                                      {u"server=http://127.0.0.1:1/"},
+                                      ExecutablePath(),
+                                      {}}};
     const DWORD deadline = GetTickCount() + 20000;
     while (form.Status() != esServerInternalError && GetTickCount() < deadline) {
         MSG message;
@@ -157,8 +161,9 @@ TEST(MonitorForm, ShowsARefusedConnectionInTheSystemsOwnWords) {
     if (test::IsRussianWorkstation()) {
         // The system's part is Russian too: Cyrillic letters after the endpoint.
         const std::u16string system = test::SystemMessage(WSAECONNREFUSED);
-        EXPECT_TRUE(std::any_of(system.begin(), system.end(), [](char16_t c) { return c >= u'А' && c <= u'я'; }))
-            << "the system's message is not Russian on a Russian workstation";
+        EXPECT_TRUE(std::any_of(system.begin(), system.end(), [](char16_t c) {
+            return c >= u'А' && c <= u'я';
+        })) << "the system's message is not Russian on a Russian workstation";
     }
 }
 

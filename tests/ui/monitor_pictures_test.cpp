@@ -9,7 +9,9 @@ const Bgra kWhite{255, 255, 255, 255};
 
 // Opaque pictures of one colour each, larger than every control (48 x 48 against the status
 // pictures' 39 x 40 and the pie chart's 32 x 28), so any pixel drawn outside a control shows.
-PixelSurface Solid(std::uint8_t r, std::uint8_t g, std::uint8_t b) { return PixelSurface(48, 48, Bgra{b, g, r, 255}); }
+PixelSurface Solid(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+    return PixelSurface(48, 48, Bgra{b, g, r, 255});
+}
 
 const PixelSurface kConecting = Solid(0, 200, 0);
 const PixelSurface kPause = Solid(0, 0, 200);

@@ -29,17 +29,22 @@ struct Snapshot {
     static Snapshot Take() {
         PROCESS_MEMORY_COUNTERS_EX counters{};
         counters.cb = sizeof counters;
-        GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+        GetProcessMemoryInfo(GetCurrentProcess(),
+                             reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
                              sizeof counters);
         return {counters.PrivateUsage,
-                {UniqueHandle<HBITMAP, &DeleteObject>::LiveCount(), UniqueHandle<HFONT, &DeleteObject>::LiveCount(),
-                 UniqueHandle<HDC, &DeleteDC>::LiveCount(), UniqueHandle<HICON, &DestroyIcon>::LiveCount(),
-                 UniqueHandle<HMENU, &DestroyMenu>::LiveCount(), UniqueHandle<HWND, &DestroyWindow>::LiveCount()}};
+                {UniqueHandle<HBITMAP, &DeleteObject>::LiveCount(),
+                 UniqueHandle<HFONT, &DeleteObject>::LiveCount(),
+                 UniqueHandle<HDC, &DeleteDC>::LiveCount(),
+                 UniqueHandle<HICON, &DestroyIcon>::LiveCount(),
+                 UniqueHandle<HMENU, &DestroyMenu>::LiveCount(),
+                 UniqueHandle<HWND, &DestroyWindow>::LiveCount()}};
     }
 };
 
 // Sends the account fields as the worker does, in a list of its own.
-void SendStatus(HWND window, std::initializer_list<std::pair<const char16_t*, const char16_t*>> items) {
+void SendStatus(HWND window,
+                std::initializer_list<std::pair<const char16_t*, const char16_t*>> items) {
     TValueList fields;
     for (const auto& [name, value] : items) fields.SetItem(name, value);
     SendMessageW(window, WM_AUTH_STATUS, 0, reinterpret_cast<LPARAM>(&fields));
@@ -47,26 +52,39 @@ void SendStatus(HWND window, std::initializer_list<std::pair<const char16_t*, co
 
 TEST(MonitorSoak, TenThousandReportsAndAHundredThousandSpinnerFramesLeaveMemoryAndObjectsFlat) {
     // No server address: the worker only asks for one now and then, and all reports are the test's.
-    TKVRMonitorForm form{ProgramStart{GetModuleHandleW(nullptr), {u"server="},
-                                      ExecutablePath(), {}}};
+    TKVRMonitorForm form{
+        ProgramStart{GetModuleHandleW(nullptr), {u"server="}, ExecutablePath(), {}}};
     const HWND window = form.Handle();
     const std::u16string failure = u"Не удалось подключиться к 127.0.0.1:1: Соединение отвергнуто";
     // Every state in turn: limited, unlimited, a static host, out of balance, blocked, refused
     // credentials, a server failure, a local socket failure.
     const std::vector<std::function<void()>> reports = {
         [&] {
-            SendStatus(window, {{u"blocked", u"0"}, {u"unlim", u"0"}, {u"dname", u"Петров Пётр"}, {u"tarif", u"Стандарт"},
-                             {u"balans", u"612.35"}, {u"day_balans", u"26.90"}, {u"month_fullpayment", u"800"},
-                             {u"traf_currency", u"руб."}});
+            SendStatus(window, {{u"blocked", u"0"},
+                                {u"unlim", u"0"},
+                                {u"dname", u"Петров Пётр"},
+                                {u"tarif", u"Стандарт"},
+                                {u"balans", u"612.35"},
+                                {u"day_balans", u"26.90"},
+                                {u"month_fullpayment", u"800"},
+                                {u"traf_currency", u"руб."}});
         },
         [&] {
-            SendStatus(window, {{u"blocked", u"0"}, {u"unlim", u"1"}, {u"traf", u"5905580032"}, {u"day_traf", u"183500800"}});
+            SendStatus(window, {{u"blocked", u"0"},
+                                {u"unlim", u"1"},
+                                {u"traf", u"5905580032"},
+                                {u"day_traf", u"183500800"}});
         },
         [&] {
-            SendStatus(window, {{u"blocked", u"0"}, {u"unlim", u"1"}, {u"is_static", u"1"}, {u"IP", u"10.0.0.5"}});
+            SendStatus(
+                window,
+                {{u"blocked", u"0"}, {u"unlim", u"1"}, {u"is_static", u"1"}, {u"IP", u"10.0.0.5"}});
         },
         [&] {
-            SendStatus(window, {{u"blocked", u"0"}, {u"unlim", u"0"}, {u"balans", u"-15.50"}, {u"month_fullpayment", u"500"}});
+            SendStatus(window, {{u"blocked", u"0"},
+                                {u"unlim", u"0"},
+                                {u"balans", u"-15.50"},
+                                {u"month_fullpayment", u"500"}});
         },
         [&] {
             SendStatus(window, {{u"blocked", u"1"}, {u"unlim", u"0"}, {u"balans", u"1"}});
@@ -76,7 +94,8 @@ TEST(MonitorSoak, TenThousandReportsAndAHundredThousandSpinnerFramesLeaveMemoryA
         [&] { SendMessageW(window, WM_AUTH_ERROR, 1, reinterpret_cast<LPARAM>(failure.c_str())); },
     };
     const auto live = [&](int report_count, int frame_count) {
-        for (int i = 0; i < report_count; ++i) reports[static_cast<std::size_t>(i) % reports.size()]();
+        for (int i = 0; i < report_count; ++i)
+            reports[static_cast<std::size_t>(i) % reports.size()]();
         // The spinner of a failure, frame after frame, as its timer steps it.
         reports.back()();
         auto& icon = form.CoolTrayIcon1();
@@ -94,9 +113,11 @@ TEST(MonitorSoak, TenThousandReportsAndAHundredThousandSpinnerFramesLeaveMemoryA
     live(10000, 100000);
     const Snapshot after = Snapshot::Take();
 
-    EXPECT_EQ(after.owned, before.owned) << "GDI or USER objects piled up (bitmaps, fonts, DCs, icons, menus, windows)";
+    EXPECT_EQ(after.owned, before.owned)
+        << "GDI or USER objects piled up (bitmaps, fonts, DCs, icons, menus, windows)";
     EXPECT_LT(after.private_bytes, before.private_bytes + 2 * 1024 * 1024)
-        << "private memory grew from " << before.private_bytes << " to " << after.private_bytes << " bytes";
+        << "private memory grew from " << before.private_bytes << " to " << after.private_bytes
+        << " bytes";
 }
 
 }  // namespace

@@ -47,10 +47,31 @@ TEST(ServerStrToFloatTest, ReadsNumbersWithEitherSeparator) {
 
 TEST(ServerStrToFloatTest, AnythingElseGivesTheDefault) {
     const std::vector<std::u16string> cases = {
-        u"",        u" ",      u"abc",   u"1 234,5", u"1,234.5", u"1.2.3", u"e5",
-        u"1e",      u"1e+",    u"--1",   u"- 1",     u"+",       u".",     u",",
-        u"1,5 руб", u"\t1",    u"1\u00A0", u"\uFF11",  u"0x10",    u"1e999", u"-1e999",
-        u"1.8e308", u"1e99999999999999999999", u"inf", u"nan",
+        u"",
+        u" ",
+        u"abc",
+        u"1 234,5",
+        u"1,234.5",
+        u"1.2.3",
+        u"e5",
+        u"1e",
+        u"1e+",
+        u"--1",
+        u"- 1",
+        u"+",
+        u".",
+        u",",
+        u"1,5 руб",
+        u"\t1",
+        u"1\u00A0",
+        u"\uFF11",
+        u"0x10",
+        u"1e999",
+        u"-1e999",
+        u"1.8e308",
+        u"1e99999999999999999999",
+        u"inf",
+        u"nan",
     };
     for (const std::u16string& text : cases) {
         SCOPED_TRACE(Utf16ToUtf8(text));
@@ -86,7 +107,7 @@ TEST(FormatFixedTest, TwoDecimalsRoundedHalfAwayFromZero) {
         {999.995, u"1000,00"},  // the carry adds a digit
         {1234567.891, u"1234567,89"},
         {999999999999999872.0, u"999999999999999872,00"},  // 18 integer digits: still fixed
-        {1e18, u"1E18"},  // 19 integer digits: general notation
+        {1e18, u"1E18"},                                   // 19 integer digits: general notation
         {-1.5e20, u"-1,5E20"},
         {1e300, u"1,00000000000000005E300"},  // 18 significant digits of the double
     };

@@ -22,9 +22,9 @@ constexpr ViewColor kMarkerColor = ViewRgb(1, 2, 3);
 MonitorView MarkedView(TConectionStatus status) {
     MonitorView view;
     view.FErrorStatus = status;
-    for (ViewText* text : {&view.ErrorLabel, &view.Label1, &view.DisplayUserName, &view.Tarif,
-                           &view.FullTitle, &view.FullTraf, &view.Dayli, &view.StaticText4,
-                           &view.StaticText3, &view.Ostatok}) {
+    for (ViewText* text :
+         {&view.ErrorLabel, &view.Label1, &view.DisplayUserName, &view.Tarif, &view.FullTitle,
+          &view.FullTraf, &view.Dayli, &view.StaticText4, &view.StaticText3, &view.Ostatok}) {
         text->text = u"marker";
         text->color = kMarkerColor;
     }
@@ -48,16 +48,14 @@ void PanelShown(MonitorView& view) {
 // The rows shown; the total row keeps its visibility.
 void RowsShown(MonitorView& view) {
     view.ErrorLabel.visible = false;
-    for (ViewText* row : {&view.Tarif, &view.StaticText3, &view.StaticText4, &view.Ostatok,
-                          &view.Dayli})
+    for (ViewText* row :
+         {&view.Tarif, &view.StaticText3, &view.StaticText4, &view.Ostatok, &view.Dayli})
         row->visible = true;
     view.TrafProgress.visible = true;
     view.Image1Visible = true;
 }
 
-void Spin(TrayView& tray) {
-    tray = {true, TrayIconList::LoadingIcon, 0, tray.assignments + 1};
-}
+void Spin(TrayView& tray) { tray = {true, TrayIconList::LoadingIcon, 0, tray.assignments + 1}; }
 
 void Fixed(TrayView& tray, int index) {
     tray = {false, TrayIconList::NormalIcons, index, tray.assignments + 1};
@@ -211,8 +209,8 @@ TEST(StatusSetterTest, AuthFailedKeepsTheLowerAreaItFinds) {
     SetStatus(view, esConecting, {kServer, u""});
     SetStatus(view, esAuthFailed, {kServer, u""});
     EXPECT_EQ(view.ErrorLabel,
-              (ViewText{u"Для получения доступа к Интернет обратитесь к администратору сети.",
-                        kRed, true}));
+              (ViewText{u"Для получения доступа к Интернет обратитесь к администратору сети.", kRed,
+                        true}));
     EXPECT_FALSE(view.Tarif.visible);
 
     // After esOK the account rows stay and the text waits in the hidden panel.

@@ -30,8 +30,8 @@ public:
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = L"VqRecordingWindow";
         RegisterClassW(&wc);  // fails harmlessly when the class is there already
-        window_ = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                  wc.hInstance, this);
+        window_ = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                  nullptr, wc.hInstance, this);
     }
     ~RecordingWindow() { Destroy(); }
     void Destroy() {
@@ -45,7 +45,8 @@ private:
     LRESULT Receive(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
         if (msg >= WM_AUTH_ERROR && msg <= WM_AUTH_FAILED) {
             received_.push_back(msg);
-            if (msg == WM_AUTH_GET_SERVER) reinterpret_cast<LineList*>(lParam)->SetText(u"http://gate/");
+            if (msg == WM_AUTH_GET_SERVER)
+                reinterpret_cast<LineList*>(lParam)->SetText(u"http://gate/");
             return 0;
         }
         return DefWindowProcW(window, msg, wParam, lParam);

@@ -41,9 +41,13 @@ public:
     std::optional<TrayPoint> CursorPos() override { return cursor; }
     TShiftState KeyShiftState() override { return keys; }
     std::uint32_t DoubleClickTime() override { return 500; }
-    void SetForegroundWindow(std::uintptr_t window) override { log.push_back("fg" + std::to_string(window)); }
+    void SetForegroundWindow(std::uintptr_t window) override {
+        log.push_back("fg" + std::to_string(window));
+    }
     void ProcessMessages() override { log.push_back("process"); }
-    void PostNullMessage(std::uintptr_t window) override { log.push_back("null" + std::to_string(window)); }
+    void PostNullMessage(std::uintptr_t window) override {
+        log.push_back("null" + std::to_string(window));
+    }
 
     int Count(std::uint32_t message) const {
         int n = 0;
@@ -68,7 +72,9 @@ public:
         if (handle_ == 0) throw EReadError();
         return handle_;
     }
-    std::unique_ptr<TrayIconImage> Clone() const override { return std::make_unique<FakeIcon>(handle_); }
+    std::unique_ptr<TrayIconImage> Clone() const override {
+        return std::make_unique<FakeIcon>(handle_);
+    }
 
 private:
     std::uintptr_t handle_;
@@ -153,7 +159,9 @@ protected:
         tray.OnBalloonHintHide = [this](TCoolTrayIcon&) { events.push_back("bhide"); };
         tray.OnBalloonHintTimeout = [this](TCoolTrayIcon&) { events.push_back("btimeout"); };
         tray.OnBalloonHintClick = [this](TCoolTrayIcon&) { events.push_back("bclick"); };
-        tray.OnCycle = [this](TCoolTrayIcon&, int next) { events.push_back("cycle" + std::to_string(next)); };
+        tray.OnCycle = [this](TCoolTrayIcon&, int next) {
+            events.push_back("cycle" + std::to_string(next));
+        };
     }
 
     void Send(const TCoolTrayIcon& tray, std::uint32_t event) {
@@ -273,7 +281,8 @@ TEST_F(CoolTrayIconTest, DispatchTable) {
         tray.SetEnabled(row.enabled);
         Record(tray);
         tray.OnDblClick = nullptr;  // keeps the left button rows free of the click timer
-        if (row.event == kLButtonDblClk) tray.OnDblClick = [this](TCoolTrayIcon&) { events.push_back("dbl"); };
+        if (row.event == kLButtonDblClk)
+            tray.OnDblClick = [this](TCoolTrayIcon&) { events.push_back("dbl"); };
         Send(tray, row.event);
         EXPECT_EQ(Events(), row.expected);
     }
@@ -289,7 +298,8 @@ TEST_F(CoolTrayIconTest, SharedWindowMessages) {
         SCOPED_TRACE(msg);
         EXPECT_EQ(handler.HandleIconMessage(msg, 0, 0), std::optional<std::intptr_t>(1));
     }
-    EXPECT_EQ(handler.HandleIconMessage(0x000F, 0, 0), std::nullopt);  // WM_PAINT: default procedure
+    EXPECT_EQ(handler.HandleIconMessage(0x000F, 0, 0),
+              std::nullopt);  // WM_PAINT: default procedure
 }
 
 TEST_F(CoolTrayIconTest, ClickWithoutDoubleClickHandlerIsReportedAtRelease) {
@@ -320,8 +330,8 @@ TEST_F(CoolTrayIconTest, ClickWaitsForTheDoubleClickTime) {
 TEST_F(CoolTrayIconTest, DoubleClickDropsThePendingClick) {
     TCoolTrayIcon tray(handler, timers);
     Record(tray);
-    for (std::uint32_t event : {tray_msg::kLButtonDown, tray_msg::kLButtonUp, tray_msg::kLButtonDblClk,
-                                tray_msg::kLButtonUp})
+    for (std::uint32_t event : {tray_msg::kLButtonDown, tray_msg::kLButtonUp,
+                                tray_msg::kLButtonDblClk, tray_msg::kLButtonUp})
         Send(tray, event);
     platform.Advance(1000);
     EXPECT_EQ(Events(), "downL:8@100,700 upL:8@100,700 dbl upL:8@100,700");
@@ -526,9 +536,12 @@ TEST_F(CoolTrayIconTest, MenuOpensOnButtonPress) {
         tray.SetLeftPopup(row.leftPopup);
         shell.log.clear();
         Send(tray, row.event);
-        const std::vector<std::string> popup = {"fg4660", "fg4660", "process", "menu100,700", "null22136"};
-        const std::vector<std::string> expected =
-            row.opens ? popup : row.runsDefault ? std::vector<std::string>{"default"} : std::vector<std::string>{};
+        const std::vector<std::string> popup = {"fg4660", "fg4660", "process", "menu100,700",
+                                                "null22136"};
+        const std::vector<std::string> expected = row.opens ? popup
+                                                  : row.runsDefault
+                                                      ? std::vector<std::string>{"default"}
+                                                      : std::vector<std::string>{};
         EXPECT_EQ(shell.log, expected);
     }
 }
@@ -638,7 +651,8 @@ TEST_F(CoolTrayIconTest, MinimizeToTray) {
     TCoolTrayIcon tray(handler, timers, &owner);
     // Without an OnMinimizeToTray handler the owner's minimize passes on.
     tray.SetMinimizeToTray(true);
-    EXPECT_EQ(tray.HandleOwnerMessage(tray_msg::kSysCommand, tray_msg::kScMinimize, 0), std::nullopt);
+    EXPECT_EQ(tray.HandleOwnerMessage(tray_msg::kSysCommand, tray_msg::kScMinimize, 0),
+              std::nullopt);
     int calls = 0;
     tray.OnMinimizeToTray = [&](TCoolTrayIcon&) { ++calls; };
     EXPECT_EQ(tray.HandleOwnerMessage(tray_msg::kSysCommand, tray_msg::kScMinimize, 0),

@@ -15,8 +15,8 @@ namespace {
 
 // A 16x16 icon of one colour, made with CreateIconIndirect.
 HICON MakeIcon(COLORREF colour) {
-    std::vector<DWORD> pixels(16 * 16, 0xFF000000u | (GetRValue(colour) << 16) | (GetGValue(colour) << 8) |
-                                           GetBValue(colour));
+    std::vector<DWORD> pixels(16 * 16, 0xFF000000u | (GetRValue(colour) << 16) |
+                                           (GetGValue(colour) << 8) | GetBValue(colour));
     UniqueBitmap colourBits(CreateBitmap(16, 16, 1, 32, pixels.data()));
     UniqueBitmap mask(CreateBitmap(16, 16, 1, 1, nullptr));
     ICONINFO info{};
@@ -29,10 +29,13 @@ HICON MakeIcon(COLORREF colour) {
 class IconStrip : public TrayImageList {
 public:
     explicit IconStrip(std::initializer_list<COLORREF> colours) {
-        for (COLORREF c : colours) icons_.push_back(std::make_unique<Win32TrayIconImage>(MakeIcon(c)));
+        for (COLORREF c : colours)
+            icons_.push_back(std::make_unique<Win32TrayIconImage>(MakeIcon(c)));
     }
     int Count() const override { return static_cast<int>(icons_.size()); }
-    std::unique_ptr<TrayIconImage> GetIcon(int index) const override { return icons_.at(index)->Clone(); }
+    std::unique_ptr<TrayIconImage> GetIcon(int index) const override {
+        return icons_.at(index)->Clone();
+    }
     bool AllMade() const {
         for (const auto& icon : icons_)
             if (icon->Handle() == 0) return false;
@@ -77,7 +80,8 @@ class CoolTrayIconWin32Test : public ::testing::Test {
 protected:
     void SetUp() override {
         // Shell_NotifyIconW needs a taskbar: run under `wine explorer /desktop=...`.
-        if (!FindWindowW(L"Shell_TrayWnd", nullptr)) GTEST_SKIP() << "no taskbar with a notification area";
+        if (!FindWindowW(L"Shell_TrayWnd", nullptr))
+            GTEST_SKIP() << "no taskbar with a notification area";
         ASSERT_NE(notify.Handle(), nullptr);
         ASSERT_NE(notify.TaskbarCreatedMessage(), 0u);
     }
@@ -109,12 +113,13 @@ TEST_F(CoolTrayIconWin32Test, AddCycleModifyDelete) {
     tray.SetCycleIcons(true);
     EXPECT_TRUE(PumpUntil([&] { return cycle.size() >= 5; }));
     tray.SetCycleIcons(false);
-    EXPECT_EQ(std::vector<int>(cycle.begin(), cycle.begin() + 5), (std::vector<int>{1, 2, 3, 0, 1}));
+    EXPECT_EQ(std::vector<int>(cycle.begin(), cycle.begin() + 5),
+              (std::vector<int>{1, 2, 3, 0, 1}));
     EXPECT_EQ(notify.RefusedCalls(), refusedAfterAdd);  // every modify was accepted
 
     tray.SetIconVisible(false);
     EXPECT_EQ(notify.RefusedCalls(), refusedAfterAdd);  // the delete too
-    EXPECT_FALSE(tray.Refresh());  // no longer in the tray
+    EXPECT_FALSE(tray.Refresh());                       // no longer in the tray
 }
 
 TEST_F(CoolTrayIconWin32Test, TaskbarCreatedAddsTheIconAgain) {
@@ -139,7 +144,9 @@ TEST_F(CoolTrayIconWin32Test, TaskbarCreatedAddsTheIconAgain) {
 TEST_F(CoolTrayIconWin32Test, NotificationsReachTheIconThroughTheSharedWindow) {
     TCoolTrayIcon tray(notify.Handler(), timerWindow.Handler());
     std::vector<TMouseButton> downs;
-    tray.OnMouseDown = [&](TCoolTrayIcon&, TMouseButton b, TShiftState, int, int) { downs.push_back(b); };
+    tray.OnMouseDown = [&](TCoolTrayIcon&, TMouseButton b, TShiftState, int, int) {
+        downs.push_back(b);
+    };
     SendMessageW(notify.Handle(), WM_TRAY_CALLBACK, tray.IconID(), WM_RBUTTONDOWN);
     SendMessageW(notify.Handle(), WM_TRAY_CALLBACK, tray.IconID(), WM_MBUTTONDOWN);
     EXPECT_EQ(downs, (std::vector<TMouseButton>{TMouseButton::mbRight, TMouseButton::mbMiddle}));
@@ -150,8 +157,8 @@ TEST_F(CoolTrayIconWin32Test, NotificationsReachTheIconThroughTheSharedWindow) {
 }
 
 TEST_F(CoolTrayIconWin32Test, OwnerSubclassMinimizesToTray) {
-    UniqueTrayWindow owner(CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                           GetModuleHandleW(nullptr), nullptr));
+    UniqueTrayWindow owner(CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                           nullptr, GetModuleHandleW(nullptr), nullptr));
     ASSERT_NE(owner.Get(), nullptr);
     Win32TrayOwner trayOwner(owner.Get());
     IconStrip strip({RGB(10, 200, 10)});

@@ -78,7 +78,7 @@ TEST(DibSection, IconFromImageHasItsSizeColoursAndMask) {
         }
     }
     strip.At(5, 0) = Pixel(255, 0, 255, 255);  // mask colour
-    strip.At(6, 0) = Pixel(1, 2, 3, 0);         // fully transparent
+    strip.At(6, 0) = Pixel(1, 2, 3, 0);        // fully transparent
     list.SetImagesBitmap(strip);
 
     EXPECT_FALSE(CreateIconFromImage(list, 2));
@@ -116,8 +116,8 @@ TEST(DibSection, XPDrawToDcBlendsLikeThePortableDrawing) {
     list.SetImagesBitmap(strip);
 
     const PixelSurface background = Gradient(4, 4);
-    for (const auto& [style, enabled] : std::vector<std::pair<std::uint32_t, bool>>{
-             {0, true}, {2, true}, {4, true}, {0, false}}) {
+    for (const auto& [style, enabled] :
+         std::vector<std::pair<std::uint32_t, bool>>{{0, true}, {2, true}, {4, true}, {0, false}}) {
         SCOPED_TRACE("style " + std::to_string(style) + " enabled " + std::to_string(enabled));
         DibSection target(background);
         XPDrawToDc(list, 1, target.Dc(), 1, 2, style, enabled);

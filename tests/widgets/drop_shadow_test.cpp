@@ -10,8 +10,8 @@ namespace vq {
 namespace {
 
 std::string Text(const WindowRect& r) {
-    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
-           std::to_string(r.bottom);
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) +
+           "," + std::to_string(r.bottom);
 }
 
 // Records what the shadow asks of the window system, in order.
@@ -43,7 +43,8 @@ TEST_F(DropShadowTest, FirstPlacementPlacesPaintsThenShows) {
     EXPECT_EQ(shadow_.LastDrawedRect(), WindowRect{});
     platform_.owner = WindowRect{500, 400, 717, 502};
     shadow_.ForceUpdatePosition();
-    EXPECT_EQ(platform_.calls, (std::vector<std::string>{"place 470,373,747,535", "face 277x162", "show"}));
+    EXPECT_EQ(platform_.calls,
+              (std::vector<std::string>{"place 470,373,747,535", "face 277x162", "show"}));
     EXPECT_EQ(shadow_.LastDrawedRect(), (WindowRect{0, 0, 277, 162}));
     EXPECT_EQ(platform_.face, RenderShadowFace(frame_, 277, 162));
 }
@@ -68,7 +69,8 @@ TEST_F(DropShadowTest, MoveRepositionsWithoutRepaintAndResizeRepaints) {
         platform_.calls.clear();
         shadow_.OwnerPositionChanged(c.owner);
         EXPECT_EQ(platform_.calls, c.calls);
-        EXPECT_EQ(shadow_.LastDrawedRect(), (WindowRect{0, 0, c.owner.Width() + 60, c.owner.Height() + 60}));
+        EXPECT_EQ(shadow_.LastDrawedRect(),
+                  (WindowRect{0, 0, c.owner.Width() + 60, c.owner.Height() + 60}));
     }
     EXPECT_EQ(shadow_.FacesPainted(), 4);
 }

@@ -17,15 +17,16 @@ namespace vq {
 namespace {
 
 std::wstring Lowercase(std::wstring text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](wchar_t c) { return std::towlower(c); });
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](wchar_t c) { return std::towlower(c); });
     return text;
 }
 
 TEST(PictureResource, EveryPictureDecodesWithTheSideBySideGdiplus) {
     const HMODULE program = GetModuleHandleW(nullptr);
-    for (const wchar_t* name : {VQ_RES_LOADING_ICONS, VQ_RES_NORMAL_ICONS, VQ_RES_PIC_CONECTING,
-                                VQ_RES_PIC_PAUSE, VQ_RES_PIC_CONECTED, VQ_RES_PIC_STOP,
-                                VQ_RES_PIE_CHART, VQ_RES_GLOBE, VQ_RES_LOGO}) {
+    for (const wchar_t* name :
+         {VQ_RES_LOADING_ICONS, VQ_RES_NORMAL_ICONS, VQ_RES_PIC_CONECTING, VQ_RES_PIC_PAUSE,
+          VQ_RES_PIC_CONECTED, VQ_RES_PIC_STOP, VQ_RES_PIE_CHART, VQ_RES_GLOBE, VQ_RES_LOGO}) {
         SCOPED_TRACE(::testing::PrintToString(std::wstring(name)));
         const std::optional<PixelSurface> picture = LoadPictureResource(program, name);
         ASSERT_TRUE(picture.has_value());
@@ -41,7 +42,8 @@ TEST(PictureResource, EveryPictureDecodesWithTheSideBySideGdiplus) {
     path.resize(GetModuleFileNameW(gdiplus, path.data(), static_cast<DWORD>(path.size())));
     const std::wstring lower = Lowercase(path);
     EXPECT_NE(lower.find(L"\\winsxs\\"), std::wstring::npos) << ::testing::PrintToString(path);
-    EXPECT_NE(lower.find(L"microsoft.windows.gdiplus_"), std::wstring::npos) << ::testing::PrintToString(path);
+    EXPECT_NE(lower.find(L"microsoft.windows.gdiplus_"), std::wstring::npos)
+        << ::testing::PrintToString(path);
 }
 
 }  // namespace

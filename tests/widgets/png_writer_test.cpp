@@ -47,8 +47,8 @@ TEST(PngWriter, WritesCheckedChunksWithRgbaRows) {
         const unsigned char* body = png.data() + at + 4;
         EXPECT_EQ(crc32(crc32(0L, Z_NULL, 0), body, 4 + length), BigEndian(png, at + 8 + length));
         std::vector<unsigned char> data(body + 4, body + 4 + length);
-        (type == "IHDR" ? header : packed).insert((type == "IHDR" ? header : packed).end(),
-                                                  data.begin(), data.end());
+        (type == "IHDR" ? header : packed)
+            .insert((type == "IHDR" ? header : packed).end(), data.begin(), data.end());
         at += 12 + length;
     }
     EXPECT_EQ(types, (std::vector<std::string>{"IHDR", "IDAT", "IEND"}));

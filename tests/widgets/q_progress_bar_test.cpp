@@ -56,9 +56,7 @@ protected:
     TQProgressBar bar{&host};
 };
 
-Bgra Pixel(QColor c) {
-    return BgraFromColorRef(c);
-}
+Bgra Pixel(QColor c) { return BgraFromColorRef(c); }
 
 std::string Describe(const PixelSurface& surface, int x, int y) {
     const Bgra p = surface.At(x, y);

@@ -47,19 +47,23 @@ protected:
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = L"VqShadowTestOwner";
         RegisterClassExW(&wc);
-        owner_ = CreateWindowExW(WS_EX_TOPMOST, L"VqShadowTestOwner", L"owner", WS_POPUP, 500, 400, 217, 102,
-                                 nullptr, nullptr, wc.hInstance, nullptr);
+        owner_ = CreateWindowExW(WS_EX_TOPMOST, L"VqShadowTestOwner", L"owner", WS_POPUP, 500, 400,
+                                 217, 102, nullptr, nullptr, wc.hInstance, nullptr);
         ASSERT_NE(owner_, nullptr);
-        SetWindowLongPtrW(owner_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&ownerSawPositionChanges_));
+        SetWindowLongPtrW(owner_, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(&ownerSawPositionChanges_));
     }
     void TearDown() override {
         shadow_.reset();
         if (owner_ != nullptr) DestroyWindow(owner_);
         Pump();
     }
-    void Move(int x, int y) { SetWindowPos(owner_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE); }
+    void Move(int x, int y) {
+        SetWindowPos(owner_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     void Resize(int width, int height) {
-        SetWindowPos(owner_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(owner_, nullptr, 0, 0, width, height,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     HWND ShadowWindow() { return shadow_->Shadow().Handle(); }
 
@@ -74,10 +78,12 @@ TEST_F(ShadowFormTest, TestProgramWithoutTheResourceUsesTheGeneratedFrame) {
 }
 
 TEST_F(ShadowFormTest, FramePictureSurvivesPngAndGdiplusDecoding) {
-    const std::filesystem::path file = std::filesystem::temp_directory_path() / "vq-shadowframe-test.png";
+    const std::filesystem::path file =
+        std::filesystem::temp_directory_path() / "vq-shadowframe-test.png";
     WritePng(frame_, file);
     std::ifstream in(file, std::ios::binary);
-    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),
+                                          std::istreambuf_iterator<char>()};
     in.close();
     std::filesystem::remove(file);
     const std::optional<PixelSurface> decoded = DecodePicture(bytes);
@@ -135,7 +141,8 @@ TEST_F(ShadowFormTest, ShadowWindowIsLayeredToolWindowThatNeverActivates) {
     EXPECT_NE(ex & WS_EX_NOACTIVATE, 0);
     EXPECT_EQ(ex & WS_EX_APPWINDOW, 0);
     EXPECT_EQ(GetWindow(shadow, GW_OWNER), nullptr);  // an owned window would sit above its owner
-    EXPECT_EQ(SendMessageW(shadow, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(owner_), MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN)),
+    EXPECT_EQ(SendMessageW(shadow, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(owner_),
+                           MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN)),
               MA_NOACTIVATE);
     // Where the shadow lies in the z-order is not asserted here: in Wine's virtual desktop, after
     // the tray tests, it was seen above its topmost owner although it is placed after it.

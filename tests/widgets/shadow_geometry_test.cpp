@@ -49,10 +49,10 @@ TEST(ShadowGeometry, CellsFollowTheFrameTableInDrawingOrder) {
     // Destination and source (x, y, width, height) for L, T, R, B = 10, 20, 300, 200.
     auto r = [](int x, int y, int w, int h) { return WindowRect{x, y, x + w, y + h}; };
     const std::vector<ShadowFrameCell> expected = {
-        {r(10, 20, 67, 66), r(0, 0, 67, 66)},        {r(233, 20, 67, 66), r(134, 0, 67, 66)},
-        {r(10, 134, 67, 66), r(0, 132, 67, 66)},     {r(233, 134, 67, 66), r(134, 132, 67, 66)},
-        {r(77, 134, 156, 66), r(67, 132, 66, 66)},   {r(77, 20, 156, 66), r(67, 0, 66, 66)},
-        {r(10, 86, 67, 48), r(0, 66, 67, 66)},       {r(233, 86, 67, 48), r(134, 66, 67, 66)},
+        {r(10, 20, 67, 66), r(0, 0, 67, 66)},      {r(233, 20, 67, 66), r(134, 0, 67, 66)},
+        {r(10, 134, 67, 66), r(0, 132, 67, 66)},   {r(233, 134, 67, 66), r(134, 132, 67, 66)},
+        {r(77, 134, 156, 66), r(67, 132, 66, 66)}, {r(77, 20, 156, 66), r(67, 0, 66, 66)},
+        {r(10, 86, 67, 48), r(0, 66, 67, 66)},     {r(233, 86, 67, 48), r(134, 66, 67, 66)},
     };
     const auto cells = ShadowFrameCells({10, 20, 300, 200});
     for (std::size_t i = 0; i < cells.size(); ++i) {
@@ -148,7 +148,7 @@ TEST(ShadowGeometry, FaceAroundTheMonitorWindowShowsRimAndRampWidths) {
         int x, y, dx, dy;  // outermost face pixel and the step towards the owner
         int steps;         // pixels up to the owner's edge
         std::string kinds;
-        int first, last;   // ramp steps seen
+        int first, last;  // ramp steps seen
     };
     const std::vector<Side> sides = {
         {"left", 0, 81, 1, 0, 30, std::string(26, 's') + "RRRR", 0, 25},
@@ -183,7 +183,7 @@ TEST(ShadowGeometry, FacesBelowSixtyEightBySixtySevenStayTransparent) {
         bool drawn;
     };
     const std::vector<Case> cases = {
-        {67, 67, false}, {68, 66, false}, {67, 200, false}, {300, 66, false},
+        {67, 67, false}, {68, 66, false},  {67, 200, false}, {300, 66, false},
         {68, 67, true},  {134, 132, true}, {277, 162, true},
     };
     for (const Case& c : cases) {
@@ -199,7 +199,8 @@ TEST(ShadowGeometry, FacesBelowSixtyEightBySixtySevenStayTransparent) {
 
 TEST(ShadowFigure, FaceAroundTheMonitorWindowAndTheFramePicture) {
     // VQ_WRITE_FIGURES=1 writes the figure and the program's frame resource into the source tree.
-    if (std::getenv("VQ_WRITE_FIGURES") == nullptr) GTEST_SKIP() << "set VQ_WRITE_FIGURES to write the figures";
+    if (std::getenv("VQ_WRITE_FIGURES") == nullptr)
+        GTEST_SKIP() << "set VQ_WRITE_FIGURES to write the figures";
     const std::filesystem::path root(VQ_SOURCE_DIR);
     std::filesystem::create_directories(root / "docs/images");
     std::filesystem::create_directories(root / "resources");
@@ -212,7 +213,9 @@ TEST(ShadowFigure, FaceAroundTheMonitorWindowAndTheFramePicture) {
     for (int y = 0; y < face.Height(); ++y) {
         for (int x = 0; x < face.Width(); ++x) {
             const Bgra f = face.At(x, y);
-            auto mix = [&](int s, int d) { return static_cast<std::uint8_t>((s * f.a + d * (255 - f.a) + 127) / 255); };
+            auto mix = [&](int s, int d) {
+                return static_cast<std::uint8_t>((s * f.a + d * (255 - f.a) + 127) / 255);
+            };
             screen.At(x, y) = {mix(f.b, desktop.b), mix(f.g, desktop.g), mix(f.r, desktop.r), 255};
         }
     }

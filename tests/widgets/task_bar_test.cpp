@@ -14,14 +14,30 @@ public:
     void AddTab() override { calls_.push_back("AddTab"); }
     void DeleteTab() override { calls_.push_back("DeleteTab"); }
     void ActivateTab() override { calls_.push_back("ActivateTab"); }
-    void SetThumbnailTooltip(const std::u16string& tip) override { calls_.push_back("Tooltip " + std::string(tip.begin(), tip.end())); }
-    void SetThumbnailClip(const TaskbarRect& c) override { calls_.push_back("Clip " + std::to_string(c.right)); }
-    void SetProgressState(std::uint32_t flag) override { calls_.push_back("State " + std::to_string(flag)); }
-    void SetProgressValue(int v, int m) override { calls_.push_back("Value " + std::to_string(v) + "/" + std::to_string(m)); }
-    void SetOverlayIcon(TaskbarImageList&, int i, const std::u16string&) override { calls_.push_back("Overlay " + std::to_string(i)); }
+    void SetThumbnailTooltip(const std::u16string& tip) override {
+        calls_.push_back("Tooltip " + std::string(tip.begin(), tip.end()));
+    }
+    void SetThumbnailClip(const TaskbarRect& c) override {
+        calls_.push_back("Clip " + std::to_string(c.right));
+    }
+    void SetProgressState(std::uint32_t flag) override {
+        calls_.push_back("State " + std::to_string(flag));
+    }
+    void SetProgressValue(int v, int m) override {
+        calls_.push_back("Value " + std::to_string(v) + "/" + std::to_string(m));
+    }
+    void SetOverlayIcon(TaskbarImageList&, int i, const std::u16string&) override {
+        calls_.push_back("Overlay " + std::to_string(i));
+    }
     void ThumbBarSetImageList(TaskbarImageList&) override { calls_.push_back("ImageList"); }
-    void ThumbBarAddButtons(const std::array<ThumbButtonRecord, 7>& b) override { calls_.push_back("Add"); last = b; }
-    void ThumbBarUpdateButtons(const std::array<ThumbButtonRecord, 7>& b) override { calls_.push_back("Update"); last = b; }
+    void ThumbBarAddButtons(const std::array<ThumbButtonRecord, 7>& b) override {
+        calls_.push_back("Add");
+        last = b;
+    }
+    void ThumbBarUpdateButtons(const std::array<ThumbButtonRecord, 7>& b) override {
+        calls_.push_back("Update");
+        last = b;
+    }
     std::array<ThumbButtonRecord, 7> last;
 
 private:
@@ -53,10 +69,18 @@ private:
         void SetThumbnailClip(const TaskbarRect& c) override { list.SetThumbnailClip(c); }
         void SetProgressState(std::uint32_t f) override { list.SetProgressState(f); }
         void SetProgressValue(int v, int m) override { list.SetProgressValue(v, m); }
-        void SetOverlayIcon(TaskbarImageList& l, int i, const std::u16string& d) override { list.SetOverlayIcon(l, i, d); }
+        void SetOverlayIcon(TaskbarImageList& l, int i, const std::u16string& d) override {
+            list.SetOverlayIcon(l, i, d);
+        }
         void ThumbBarSetImageList(TaskbarImageList& l) override { list.ThumbBarSetImageList(l); }
-        void ThumbBarAddButtons(const std::array<ThumbButtonRecord, 7>& b) override { list.ThumbBarAddButtons(b); p.buttons = b; }
-        void ThumbBarUpdateButtons(const std::array<ThumbButtonRecord, 7>& b) override { list.ThumbBarUpdateButtons(b); p.buttons = b; }
+        void ThumbBarAddButtons(const std::array<ThumbButtonRecord, 7>& b) override {
+            list.ThumbBarAddButtons(b);
+            p.buttons = b;
+        }
+        void ThumbBarUpdateButtons(const std::array<ThumbButtonRecord, 7>& b) override {
+            list.ThumbBarUpdateButtons(b);
+            p.buttons = b;
+        }
     };
 };
 
@@ -65,7 +89,8 @@ TEST(TaskBar, LoadingTheMonitorWindowsSettingsLeavesNoTaskbarItem) {
     TTaskBar bar(platform);
     // The stored settings, in order: seven icon ids, no taskbar item, no thumbnail clip.
     for (int i = 0; i < 7; ++i) bar.Button(i).SetIconId(i);
-    const Calls full = {"Open", "AddTab", "Tooltip ", "State 0", "ActivateTab", "Add", "Update", "release"};
+    const Calls full = {"Open",        "AddTab", "Tooltip ", "State 0",
+                        "ActivateTab", "Add",    "Update",   "release"};
     const Calls quiet = {"Open", "Tooltip ", "State 0", "Add", "Update", "release"};
     Calls expected = full;
     for (int i = 1; i < 7; ++i) expected.insert(expected.end(), quiet.begin(), quiet.end());
@@ -105,7 +130,8 @@ TEST(TaskBar, ProgressClipAndButtonFlags) {
     bar.SetTaskBarButton(true);
     platform.calls.clear();
     bar.SetProgressState(TProgressState::TBPF_PAUSED);
-    EXPECT_EQ(platform.calls, (Calls{"Open", "Tooltip ", "State 8", "Value 0/100", "Add", "Update", "release"}));
+    EXPECT_EQ(platform.calls,
+              (Calls{"Open", "Tooltip ", "State 8", "Value 0/100", "Add", "Update", "release"}));
     platform.calls.clear();
     bar.SetThumbnailClip({0, 0, 0, 0});  // unchanged: no update
     EXPECT_TRUE(platform.calls.empty());
@@ -123,7 +149,8 @@ TEST(TaskBar, ProgressClipAndButtonFlags) {
     button.SetInteractive(false);
     button.SetVisible(true);
     EXPECT_EQ(platform.buttons[2].szTip, u"short");
-    EXPECT_EQ(platform.buttons[2].dwFlags, THBF_DISABLED | THBF_DISMISSONCLICK | THBF_NOBACKGROUND | THBF_NONINTERACTIVE);
+    EXPECT_EQ(platform.buttons[2].dwFlags,
+              THBF_DISABLED | THBF_DISMISSONCLICK | THBF_NOBACKGROUND | THBF_NONINTERACTIVE);
     EXPECT_EQ(platform.buttons[2].iId, 2u);
     EXPECT_EQ(bar.ButtonCount(), 1);
 }

@@ -10,8 +10,9 @@ namespace {
 // The real taskbar object. Where the system has none (Wine has no ITaskbarList3), Open fails
 // and UpdateBar takes its failure path without harm.
 TEST(TaskBarWin32, UpdatesOrFailsQuietly) {
-    const HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"taskbar test", WS_POPUP, 0, 0,
-                                        10, 10, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    const HWND window =
+        CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"taskbar test", WS_POPUP, 0, 0, 10, 10,
+                        nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(window, nullptr);
     Win32TaskbarPlatform platform(window);
     TTaskBar bar(platform);
@@ -59,8 +60,8 @@ TEST(TaskBarWin32, OnlyQueuedMessagesReachTheBar) {
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"VqTaskBarHookTest";
     RegisterClassExW(&wc);
-    const HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"hook test", WS_POPUP, 10, 10, 50,
-                                        50, nullptr, nullptr, wc.hInstance, nullptr);
+    const HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"hook test", WS_POPUP,
+                                        10, 10, 50, 50, nullptr, nullptr, wc.hInstance, nullptr);
     ASSERT_NE(window, nullptr);
     Seen seen;
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&seen));

@@ -37,7 +37,8 @@ bool SameColours(const PixelSurface& a, const PixelSurface& b) {
     for (int y = 0; y < a.Height(); ++y)
         for (int x = 0; x < a.Width(); ++x) {
             const Bgra p = a.At(x, y), q = b.At(x, y);
-            if (std::abs(p.b - q.b) > 1 || std::abs(p.g - q.g) > 1 || std::abs(p.r - q.r) > 1) return false;
+            if (std::abs(p.b - q.b) > 1 || std::abs(p.g - q.g) > 1 || std::abs(p.r - q.r) > 1)
+                return false;
         }
     return true;
 }
@@ -72,10 +73,13 @@ TEST(TrayMenuWin32Test, PicturesAreMeasuredAndBlendedByTheMenuWindowSeparatorsTa
     int clicked = 0;
     {
         Win32TrayMenu menu(window);
-        menu.AddItem(L"Переподключиться", [&] { clicked = 1; }, &keys);
-        menu.AddItem(L"О программе", [&] { clicked = 3; }, &cube, true);
+        menu.AddItem(
+            L"Переподключиться", [&] { clicked = 1; }, &keys);
+        menu.AddItem(
+            L"О программе", [&] { clicked = 3; }, &cube, true);
         menu.AddSeparator();
-        menu.AddItem(L"Без картинки", [&] { clicked = 4; }, nullptr);
+        menu.AddItem(
+            L"Без картинки", [&] { clicked = 4; }, nullptr);
 
         const HMENU handle = menu.Handle();
         ASSERT_EQ(GetMenuItemCount(handle), 4);
@@ -84,8 +88,10 @@ TEST(TrayMenuWin32Test, PicturesAreMeasuredAndBlendedByTheMenuWindowSeparatorsTa
             bool separator;
             const PixelSurface* picture;
         };
-        const std::vector<Row> rows{{"keys", false, &keys}, {"cube", false, &cube},
-                                    {"separator", true, nullptr}, {"plain", false, nullptr}};
+        const std::vector<Row> rows{{"keys", false, &keys},
+                                    {"cube", false, &cube},
+                                    {"separator", true, nullptr},
+                                    {"plain", false, nullptr}};
         for (UINT i = 0; i < rows.size(); ++i) {
             SCOPED_TRACE(rows[i].name);
             MENUITEMINFOW info{};
@@ -102,7 +108,8 @@ TEST(TrayMenuWin32Test, PicturesAreMeasuredAndBlendedByTheMenuWindowSeparatorsTa
             MEASUREITEMSTRUCT measure{};
             measure.CtlType = ODT_MENU;
             measure.itemID = info.wID;
-            EXPECT_TRUE(SendMessageW(window, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure)));
+            EXPECT_TRUE(
+                SendMessageW(window, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure)));
             EXPECT_EQ(measure.itemWidth, 16u);
             EXPECT_EQ(measure.itemHeight, 16u);
 
@@ -132,8 +139,10 @@ TEST(TrayMenuWin32Test, TheProgramsMenuHasItsItemsInOrderWithTheirPictures) {
     ASSERT_TRUE(strip.has_value());
     TXPImageList icons;
     icons.SetImagesBitmap(std::move(*strip));
-    TKVRMonitorForm form{ProgramStart{GetModuleHandleW(nullptr), {u"server=http://127.0.0.1:1/"},
-                                      ExecutablePath(), {}}};
+    TKVRMonitorForm form{ProgramStart{GetModuleHandleW(nullptr),
+                                      {u"server=http://127.0.0.1:1/"},
+                                      ExecutablePath(),
+                                      {}}};
     const HMENU menu = form.PopupMenu1().Handle();
     const HWND menuWindow = form.PopupMenu1().Window();
 
@@ -144,7 +153,7 @@ TEST(TrayMenuWin32Test, TheProgramsMenuHasItsItemsInOrderWithTheirPictures) {
         {L"Переподключиться", 6},  // two keys
         {L"О программе", 5},       // the white cube
         {L"", -1},
-        {L"Выход", 4},             // the red power symbol
+        {L"Выход", 4},  // the red power symbol
     };
     ASSERT_EQ(GetMenuItemCount(menu), 4);
     for (UINT i = 0; i < 4; ++i) {
@@ -160,9 +169,11 @@ TEST(TrayMenuWin32Test, TheProgramsMenuHasItsItemsInOrderWithTheirPictures) {
         EXPECT_STREQ(caption, rows[i].caption);
         if (rows[i].picture < 0) continue;
         EXPECT_EQ(info.hbmpItem, HBMMENU_CALLBACK);
-        EXPECT_TRUE(SameColours(DrawnPicture(menuWindow, info.wID), OnWhite(icons.Image(rows[i].picture))));
+        EXPECT_TRUE(
+            SameColours(DrawnPicture(menuWindow, info.wID), OnWhite(icons.Image(rows[i].picture))));
     }
-    EXPECT_EQ(GetMenuDefaultItem(menu, TRUE, 0), static_cast<UINT>(-1)) << "the menu has no default item";
+    EXPECT_EQ(GetMenuDefaultItem(menu, TRUE, 0), static_cast<UINT>(-1))
+        << "the menu has no default item";
 }
 
 }  // namespace

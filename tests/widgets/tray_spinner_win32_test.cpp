@@ -17,7 +17,8 @@ namespace vq {
 namespace {
 
 TEST(TraySpinner, TurnsOnceThroughTheTwelveFramesInTheNotificationArea) {
-    if (!FindWindowW(L"Shell_TrayWnd", nullptr)) GTEST_SKIP() << "no taskbar with a notification area";
+    if (!FindWindowW(L"Shell_TrayWnd", nullptr))
+        GTEST_SKIP() << "no taskbar with a notification area";
     auto strip = LoadPictureResource(GetModuleHandleW(nullptr), VQ_RES_LOADING_ICONS);
     ASSERT_TRUE(strip.has_value());
     ASSERT_EQ(strip->Width(), 192);

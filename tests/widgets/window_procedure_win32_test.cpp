@@ -27,7 +27,9 @@ public:
         return DefWindowProcW(window, msg, wParam, lParam);
     }
     void Destroyed() { ++destroyed_; }
-    bool Received(UINT msg) const { return std::count(received_.begin(), received_.end(), msg) > 0; }
+    bool Received(UINT msg) const {
+        return std::count(received_.begin(), received_.end(), msg) > 0;
+    }
 
     HWND kept_handle_ = nullptr;
     std::vector<UINT> received_;
@@ -41,8 +43,8 @@ HWND MakeWindow(const wchar_t* className, WNDPROC procedure, Probe* object) {
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = className;
     RegisterClassW(&wc);  // fails harmlessly when the class is there already
-    return CreateWindowExW(0, className, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance,
-                           object);
+    return CreateWindowExW(0, className, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                           wc.hInstance, object);
 }
 
 constexpr WNDPROC kEveryMessage = &WindowProcedure<Probe, &Probe::Handle>;

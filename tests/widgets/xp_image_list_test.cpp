@@ -29,9 +29,10 @@ TEST(XPImageList, CutsTheStripFromTheLeftIntoImagesOfTheListWidth) {
         int stripWidth;
         int count;
     };
-    const std::vector<Row> rows = {
-        {"twelve", 192, 12}, {"seven", 112, 7}, {"partial last column dropped", 40, 2},
-        {"narrower than one image", 15, 0}};
+    const std::vector<Row> rows = {{"twelve", 192, 12},
+                                   {"seven", 112, 7},
+                                   {"partial last column dropped", 40, 2},
+                                   {"narrower than one image", 15, 0}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         TXPImageList list;
@@ -115,9 +116,12 @@ TEST(XPImageList, MasterAlphaTestsFocusBeforeSelected) {
         int master;
     };
     const std::vector<Row> rows = {
-        {"normal", 0, true, 255},          {"focus", 2, true, 210},
-        {"selected", 4, true, 150},        {"focus and selected", 6, true, 210},
-        {"other flags ignored", 1, true, 255}, {"disabled", 0, false, 128},
+        {"normal", 0, true, 255},
+        {"focus", 2, true, 210},
+        {"selected", 4, true, 150},
+        {"focus and selected", 6, true, 210},
+        {"other flags ignored", 1, true, 255},
+        {"disabled", 0, false, 128},
         {"disabled focus", 2, false, 128},
     };
     for (const Row& row : rows) {
@@ -148,12 +152,11 @@ TEST(XPImageList, XPDrawBlendsEveryChannelWithIntegerArithmetic) {
         {"selected", Pixel(255, 0, 0, 255), Pixel(100, 100, 100, 255), 4, true,
          Pixel(190, 41, 41, 255)},
         // Grey copy: green is 150; a = 127, so (255 * 129 + 150 * 127) div 256 = 202.
-        {"disabled uses the grey copy", Pixel(0, 255, 0, 255), Pixel(255, 255, 255, 255), 0,
-         false, Pixel(202, 202, 202, 255)},
+        {"disabled uses the grey copy", Pixel(0, 255, 0, 255), Pixel(255, 255, 255, 255), 0, false,
+         Pixel(202, 202, 202, 255)},
         {"disabled over black", Pixel(0, 255, 0, 255), Pixel(0, 0, 0, 255), 0, false,
          Pixel(74, 74, 74, 255)},
-        {"transparent source", Pixel(12, 34, 56, 0), Pixel(9, 8, 7, 6), 2, true,
-         Pixel(9, 8, 7, 6)},
+        {"transparent source", Pixel(12, 34, 56, 0), Pixel(9, 8, 7, 6), 2, true, Pixel(9, 8, 7, 6)},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

@@ -58,7 +58,8 @@ Shape Ring(double cx, double cy, double inner, double outer) {
 Shape Capsule(double x1, double y1, double x2, double y2, double half_width) {
     return [=](double x, double y) {
         const double dx = x2 - x1, dy = y2 - y1, length2 = dx * dx + dy * dy;
-        const double t = length2 == 0 ? 0 : std::clamp(((x - x1) * dx + (y - y1) * dy) / length2, 0.0, 1.0);
+        const double t =
+            length2 == 0 ? 0 : std::clamp(((x - x1) * dx + (y - y1) * dy) / length2, 0.0, 1.0);
         const double px = x1 + t * dx - x, py = y1 + t * dy - y;
         return px * px + py * py <= half_width * half_width;
     };
@@ -109,8 +110,10 @@ Shape Intersect(Shape a, Shape b) {
 }
 
 Canvas::Canvas(int width, int height)
-    : width_(width), height_(height),
-      premultiplied_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), Rgba{0, 0, 0, 0}) {}
+    : width_(width),
+      height_(height),
+      premultiplied_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height),
+                     Rgba{0, 0, 0, 0}) {}
 
 void Canvas::Fill(const Shape& shape, const Paint& paint) {
     for (int py = 0; py < height_; ++py) {
@@ -118,7 +121,8 @@ void Canvas::Fill(const Shape& shape, const Paint& paint) {
             int hits = 0;
             for (int sy = 0; sy < kSamples; ++sy)
                 for (int sx = 0; sx < kSamples; ++sx)
-                    if (shape(px + (sx + 0.5) / kSamples - dx_, py + (sy + 0.5) / kSamples - dy_)) ++hits;
+                    if (shape(px + (sx + 0.5) / kSamples - dx_, py + (sy + 0.5) / kSamples - dy_))
+                        ++hits;
             if (hits == 0) continue;
             const double coverage = static_cast<double>(hits) / (kSamples * kSamples);
             const Rgba c = paint(px + 0.5 - dx_, py + 0.5 - dy_);
@@ -137,7 +141,9 @@ PixelSurface Canvas::ToSurface() const {
     for (int y = 0; y < height_; ++y) {
         for (int x = 0; x < width_; ++x) {
             const Rgba& p = premultiplied_[static_cast<std::size_t>(y) * width_ + x];
-            const auto byte = [](double v) { return static_cast<std::uint8_t>(std::lround(Clamp01(v) * 255.0)); };
+            const auto byte = [](double v) {
+                return static_cast<std::uint8_t>(std::lround(Clamp01(v) * 255.0));
+            };
             Bgra& out = surface.At(x, y);
             out.a = byte(p.a);
             if (p.a > 0) {

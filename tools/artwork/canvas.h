@@ -46,7 +46,10 @@ public:
     void Fill(const Shape& shape, const Paint& paint);
     void Fill(const Shape& shape, Rgba colour) { Fill(shape, Solid(colour)); }
     // Everything drawn from now on is shifted by (dx, dy): frames of a strip share a painter.
-    void SetOrigin(double dx, double dy) { dx_ = dx; dy_ = dy; }
+    void SetOrigin(double dx, double dy) {
+        dx_ = dx;
+        dy_ = dy;
+    }
 
     PixelSurface ToSurface() const;
 

@@ -29,7 +29,9 @@ int main(int argc, char** argv) {
     };
     for (const auto& [name, picture] : pictures) {
         vq::WritePng(picture, root / "resources" / name);
-        if (figures) vq::WritePng(vq::Scaled(picture, 4), root / "docs/images" / (std::string("x4-") + name));
+        if (figures)
+            vq::WritePng(vq::Scaled(picture, 4),
+                         root / "docs/images" / (std::string("x4-") + name));
     }
     // The drop shadow's frame picture is drawn by the shadow's own code.
     vq::WritePng(vq::GenerateShadowFrame(), root / "resources" / "shadowframe.png");

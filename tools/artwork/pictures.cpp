@@ -27,15 +27,21 @@ Shape ArrowHead(double cx, double cy, double r, double end_deg, double size) {
     // The tip points along the circle's clockwise tangent at the arc's end.
     const double a = end_deg * kPi / 180.0;
     const auto [ex, ey] = At(cx, cy, r, end_deg);
-    const std::pair<double, double> tip{ex + 1.7 * size * std::cos(a), ey + 1.7 * size * std::sin(a)};
+    const std::pair<double, double> tip{ex + 1.7 * size * std::cos(a),
+                                        ey + 1.7 * size * std::sin(a)};
     return Polygon({tip, At(cx, cy, r + size, end_deg), At(cx, cy, r - size, end_deg)});
 }
 
 // Two arrows chasing each other round a circle.
-void CircularArrows(Canvas& c, double cx, double cy, double r, double half_band, const Paint& paint) {
+void CircularArrows(Canvas& c, double cx, double cy, double r, double half_band,
+                    const Paint& paint) {
     const double head = half_band * 2.2;
-    c.Fill(Union(ArcBand(cx, cy, r - half_band, r + half_band, 20, 140), ArrowHead(cx, cy, r, 140, head)), paint);
-    c.Fill(Union(ArcBand(cx, cy, r - half_band, r + half_band, 200, 320), ArrowHead(cx, cy, r, 320, head)), paint);
+    c.Fill(Union(ArcBand(cx, cy, r - half_band, r + half_band, 20, 140),
+                 ArrowHead(cx, cy, r, 140, head)),
+           paint);
+    c.Fill(Union(ArcBand(cx, cy, r - half_band, r + half_band, 200, 320),
+                 ArrowHead(cx, cy, r, 320, head)),
+           paint);
 }
 
 // A glossy round button of the status pictures.
@@ -43,13 +49,16 @@ void Button(Canvas& c, unsigned light, unsigned dark, unsigned rim) {
     c.Fill(Circle(20, 21, 18.6), Hex(0x000000, 0.18));  // soft ground shadow
     c.Fill(Circle(20, 20, 18.6), Hex(rim));
     c.Fill(Circle(20, 20, 17.4), Radial(15, 13, 24, Hex(light), Hex(dark)));
-    c.Fill(Ellipse(20, 11.5, 12.5, 7.5), Linear(0, 4, Hex(0xFFFFFF, 0.55), 0, 18, Hex(0xFFFFFF, 0.0)));
+    c.Fill(Ellipse(20, 11.5, 12.5, 7.5),
+           Linear(0, 4, Hex(0xFFFFFF, 0.55), 0, 18, Hex(0xFFFFFF, 0.0)));
 }
 
 // Letters drawn with strokes, for the few words the pictures carry: x, y is the letter's top
 // left corner, w and h its size.
 void LetterO(Canvas& c, double x, double y, double w, double h, double s, Rgba k) {
-    c.Fill(Minus(Ellipse(x + w / 2, y + h / 2, w / 2, h / 2), Ellipse(x + w / 2, y + h / 2, w / 2 - s, h / 2 - s)), k);
+    c.Fill(Minus(Ellipse(x + w / 2, y + h / 2, w / 2, h / 2),
+                 Ellipse(x + w / 2, y + h / 2, w / 2 - s, h / 2 - s)),
+           k);
 }
 void LetterK(Canvas& c, double x, double y, double w, double h, double s, Rgba k) {
     const double hw = s / 2;
@@ -80,7 +89,10 @@ void Spinner(Canvas& c, int frame) {
     const int head = (11 + frame) % 12;
     for (int spoke = 0; spoke < 12; ++spoke) {
         const int behind = (head - spoke + 12) % 12;
-        const unsigned grey = behind == 0 ? 0x2E2E2E : behind == 1 ? 0x5C5C5C : behind == 2 ? 0x8C8C8C : 0xC4C4C4;
+        const unsigned grey = behind == 0   ? 0x2E2E2E
+                              : behind == 1 ? 0x5C5C5C
+                              : behind == 2 ? 0x8C8C8C
+                                            : 0xC4C4C4;
         c.Fill(Spoke(8, 8, 3.4, 6.9, spoke * 30.0, 0.95), Hex(grey));
     }
 }
@@ -88,7 +100,8 @@ void Spinner(Canvas& c, int frame) {
 void CheckIcon(Canvas& c) {
     c.Fill(Circle(8, 8, 7.4), Hex(0x15701A));
     c.Fill(Circle(8, 8, 6.6), Radial(6, 5, 10, Hex(0x7FDB72), Hex(0x23A12B)));
-    c.Fill(Union(Capsule(4.6, 8.4, 7, 10.8, 1.05), Capsule(7, 10.8, 11.4, 5.4, 1.05)), Hex(0xFFFFFF));
+    c.Fill(Union(Capsule(4.6, 8.4, 7, 10.8, 1.05), Capsule(7, 10.8, 11.4, 5.4, 1.05)),
+           Hex(0xFFFFFF));
 }
 
 void BlockedIcon(Canvas& c) {
@@ -99,7 +112,8 @@ void BlockedIcon(Canvas& c) {
 
 void GearIcon(Canvas& c) {
     Shape gear = Circle(8, 8, 5.0);
-    for (int tooth = 0; tooth < 8; ++tooth) gear = Union(gear, Spoke(8, 8, 4.0, 6.6, tooth * 45.0 + 22.5, 1.25));
+    for (int tooth = 0; tooth < 8; ++tooth)
+        gear = Union(gear, Spoke(8, 8, 4.0, 6.6, tooth * 45.0 + 22.5, 1.25));
     c.Fill(Minus(gear, Circle(8, 8, 2.1)), Linear(3, 2, Hex(0xB9B9B9), 13, 14, Hex(0x5E5E5E)));
 }
 
@@ -117,9 +131,12 @@ void CubeIcon(Canvas& c) {
     const std::pair<double, double> top[] = {{8, 1.3}, {14.4, 4.6}, {8, 7.9}, {1.6, 4.6}};
     const std::pair<double, double> left[] = {{1.6, 4.6}, {8, 7.9}, {8, 14.8}, {1.6, 11.5}};
     const std::pair<double, double> right[] = {{8, 7.9}, {14.4, 4.6}, {14.4, 11.5}, {8, 14.8}};
-    const auto face = [](const std::pair<double, double>(&p)[4]) { return Polygon({p[0], p[1], p[2], p[3]}); };
+    const auto face = [](const std::pair<double, double>(&p)[4]) {
+        return Polygon({p[0], p[1], p[2], p[3]});
+    };
     // An outline first, then the three faces slightly inside it.
-    c.Fill(Polygon({{8, 0.4}, {15.3, 4.2}, {15.3, 12.0}, {8, 15.7}, {0.7, 12.0}, {0.7, 4.2}}), Hex(0x6B6B6B));
+    c.Fill(Polygon({{8, 0.4}, {15.3, 4.2}, {15.3, 12.0}, {8, 15.7}, {0.7, 12.0}, {0.7, 4.2}}),
+           Hex(0x6B6B6B));
     c.Fill(face(top), Hex(0xFFFFFF));
     c.Fill(face(left), Hex(0xE6E6E6));
     c.Fill(face(right), Hex(0xD2D2D2));
@@ -162,7 +179,8 @@ PixelSurface SpinnerStrip() {
 
 PixelSurface NormalIconStrip() {
     Canvas c(112, 16);
-    void (*const icons[])(Canvas&) = {CheckIcon, BlockedIcon, GearIcon, ArrowsIcon, PowerIcon, CubeIcon, KeysIcon};
+    void (*const icons[])(Canvas&) = {CheckIcon, BlockedIcon, GearIcon, ArrowsIcon,
+                                      PowerIcon, CubeIcon,    KeysIcon};
     for (int i = 0; i < 7; ++i) {
         c.SetOrigin(i * 16.0, 0);
         icons[i](c);
@@ -174,36 +192,37 @@ PixelSurface DrawStatusPicture(StatusPicture which) {
     Canvas c(40, 40);
     const Rgba white = Hex(0xFFFFFF);
     switch (which) {
-        case StatusPicture::Connecting:
-            Button(c, 0x86E07E, 0x1B8A24, 0x10561A);
-            CircularArrows(c, 20, 20.5, 10.2, 2.3, Linear(10, 10, Hex(0xFFF27A), 30, 31, Hex(0xE9A800)));
-            break;
-        case StatusPicture::Pause:
-            Button(c, 0x86E07E, 0x1B8A24, 0x10561A);
-            c.Fill(RoundRect(13, 11.5, 18, 29, 1.4), white);
-            c.Fill(RoundRect(22, 11.5, 27, 29, 1.4), white);
-            break;
-        case StatusPicture::Connected:
-            Button(c, 0x86E07E, 0x1B8A24, 0x10561A);
-            LetterO(c, 8.5, 13, 11, 14, 2.6, white);
-            LetterK(c, 22, 13, 10, 14, 2.6, white);
-            break;
-        case StatusPicture::Stop: {
-            std::vector<std::pair<double, double>> outer, inner;
-            for (int k = 0; k < 8; ++k) {
-                outer.push_back(At(20, 20, 19.3, 22.5 + 45 * k));
-                inner.push_back(At(20, 20, 17.3, 22.5 + 45 * k));
-            }
-            c.Fill(Polygon(outer), Hex(0x8A0C0C));
-            c.Fill(Polygon(std::vector(outer)), Radial(20, 20, 20, Hex(0xFFFFFF), Hex(0xE9E9E9)));
-            c.Fill(Polygon(inner), Radial(15, 13, 24, Hex(0xF2483C), Hex(0xB30F0F)));
-            const double y = 15.5, h = 9, s = 1.7, w = 6.2;
-            LetterS(c, 6.0, y, w, h, s, white);
-            LetterT(c, 13.0, y, w, h, s, white);
-            LetterO(c, 20.0, y, w, h, s, white);
-            LetterP(c, 27.4, y, w, h, s, white);
-            break;
+    case StatusPicture::Connecting:
+        Button(c, 0x86E07E, 0x1B8A24, 0x10561A);
+        CircularArrows(c, 20, 20.5, 10.2, 2.3,
+                       Linear(10, 10, Hex(0xFFF27A), 30, 31, Hex(0xE9A800)));
+        break;
+    case StatusPicture::Pause:
+        Button(c, 0x86E07E, 0x1B8A24, 0x10561A);
+        c.Fill(RoundRect(13, 11.5, 18, 29, 1.4), white);
+        c.Fill(RoundRect(22, 11.5, 27, 29, 1.4), white);
+        break;
+    case StatusPicture::Connected:
+        Button(c, 0x86E07E, 0x1B8A24, 0x10561A);
+        LetterO(c, 8.5, 13, 11, 14, 2.6, white);
+        LetterK(c, 22, 13, 10, 14, 2.6, white);
+        break;
+    case StatusPicture::Stop: {
+        std::vector<std::pair<double, double>> outer, inner;
+        for (int k = 0; k < 8; ++k) {
+            outer.push_back(At(20, 20, 19.3, 22.5 + 45 * k));
+            inner.push_back(At(20, 20, 17.3, 22.5 + 45 * k));
         }
+        c.Fill(Polygon(outer), Hex(0x8A0C0C));
+        c.Fill(Polygon(std::vector(outer)), Radial(20, 20, 20, Hex(0xFFFFFF), Hex(0xE9E9E9)));
+        c.Fill(Polygon(inner), Radial(15, 13, 24, Hex(0xF2483C), Hex(0xB30F0F)));
+        const double y = 15.5, h = 9, s = 1.7, w = 6.2;
+        LetterS(c, 6.0, y, w, h, s, white);
+        LetterT(c, 13.0, y, w, h, s, white);
+        LetterO(c, 20.0, y, w, h, s, white);
+        LetterP(c, 27.4, y, w, h, s, white);
+        break;
+    }
     }
     return c.ToSurface();
 }
@@ -221,7 +240,9 @@ PixelSurface PieChart() {
     // The side of the disc first, a few pixels down, then its face.
     for (double depth = 4; depth > 0; depth -= 0.5)
         for (const auto& s : slices)
-            c.Fill(Intersect(Ellipse(15, 10 + depth, 13.5, 9), ArcBand(15, 10 + depth, 0, 40, s.from, s.to)), Hex(s.side));
+            c.Fill(Intersect(Ellipse(15, 10 + depth, 13.5, 9),
+                             ArcBand(15, 10 + depth, 0, 40, s.from, s.to)),
+                   Hex(s.side));
     for (const auto& s : slices)
         c.Fill(Intersect(Ellipse(15, 10, 13.5, 9), ArcBand(15, 10, 0, 40, s.from, s.to)),
                Radial(11, 6, 16, Mix(Hex(s.top), Hex(0xFFFFFF), 0.35), Hex(s.top)));
@@ -237,7 +258,9 @@ PixelSurface Globe() {
     c.Fill(Circle(cx, cy, r), Radial(24, 20, 44, Hex(0xFAFAFA), Hex(0x8E8E8E)));
     const Shape ball = Circle(cx, cy, r - 0.5);
     const Rgba line = Hex(0x6E6E6E, 0.75);
-    for (const double rx : {r, 19.0, 8.0}) c.Fill(Intersect(ball, Minus(Ellipse(cx, cy, rx, r), Ellipse(cx, cy, rx - 1.1, r - 1.1))), line);
+    for (const double rx : {r, 19.0, 8.0})
+        c.Fill(Intersect(ball, Minus(Ellipse(cx, cy, rx, r), Ellipse(cx, cy, rx - 1.1, r - 1.1))),
+               line);
     c.Fill(Intersect(ball, Capsule(cx - r, cy, cx + r, cy, 0.6)), line);
     for (const double dy : {-16.0, 16.0}) {
         const double half = std::sqrt(r * r - dy * dy);

@@ -5,8 +5,8 @@
 
 namespace vq::art {
 
-PixelSurface SpinnerStrip();      // 192 x 16: twelve frames of the busy spinner
-PixelSurface NormalIconStrip();   // 112 x 16: the seven icons of the tray and the menu
+PixelSurface SpinnerStrip();     // 192 x 16: twelve frames of the busy spinner
+PixelSurface NormalIconStrip();  // 112 x 16: the seven icons of the tray and the menu
 
 enum class StatusPicture { Connecting, Pause, Connected, Stop };
 PixelSurface DrawStatusPicture(StatusPicture which);  // 40 x 40

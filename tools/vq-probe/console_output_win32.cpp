@@ -31,7 +31,8 @@ bool ConsoleStreamBuffer::Flush(bool whole) {
     for (std::size_t done = 0; done < text.size();) {
         DWORD written = 0;
         const auto chunk = static_cast<DWORD>(text.size() - done);
-        if (!WriteConsoleW(console_, text.data() + done, chunk, &written, nullptr) || written == 0) {
+        if (!WriteConsoleW(console_, text.data() + done, chunk, &written, nullptr) ||
+            written == 0) {
             written_all = false;
             break;
         }
@@ -49,7 +50,8 @@ ConsoleOutput::ConsoleOutput(DWORD standard_handle, std::ostream& stream) : stre
     const HANDLE handle = GetStdHandle(standard_handle);
     DWORD mode = 0;
     // GetConsoleMode succeeds only for a console; a file or a pipe gets the UTF-8 bytes.
-    if (handle == nullptr || handle == INVALID_HANDLE_VALUE || !GetConsoleMode(handle, &mode)) return;
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE || !GetConsoleMode(handle, &mode))
+        return;
     stream_.flush();
     console_ = std::make_unique<ConsoleStreamBuffer>(handle);
     original_ = stream_.rdbuf(console_.get());

@@ -29,9 +29,12 @@ extern "C" void OnInterrupt(int) { interrupted = true; }
 std::string OneLine(std::u16string_view text) {
     std::string line;
     for (const char c : Utf16ToUtf8(text)) {
-        if (c == '\r') line += "\\r";
-        else if (c == '\n') line += "\\n";
-        else line += c;
+        if (c == '\r')
+            line += "\\r";
+        else if (c == '\n')
+            line += "\\n";
+        else
+            line += c;
     }
     return line;
 }
@@ -58,28 +61,25 @@ public:
         if (closed_) return;
         std::string line;
         switch (message) {
-            case WM_AUTH_GET_SERVER:
-                static_cast<LineList*>(lparam)->SetText(options_.base_url);
-                line = "WM_AUTH_GET_SERVER " + OneLine(options_.base_url);
-                break;
-            case WM_AUTH_NEED_DATA: {
-                auto& values = *static_cast<TValueList*>(lparam);
-                FillIdentity(values);
-                line = "WM_AUTH_NEED_DATA " + Pairs(values);
-                break;
-            }
-            case WM_AUTH_STATUS:
-                line = "WM_AUTH_STATUS " + Pairs(*static_cast<TValueList*>(lparam));
-                break;
-            case WM_AUTH_ERROR:
-                line = "WM_AUTH_ERROR " + std::to_string(wparam) + " " +
-                       OneLine(static_cast<const char16_t*>(lparam));
-                break;
-            case WM_AUTH_FAILED:
-                line = "WM_AUTH_FAILED";
-                break;
-            default:
-                return;
+        case WM_AUTH_GET_SERVER:
+            static_cast<LineList*>(lparam)->SetText(options_.base_url);
+            line = "WM_AUTH_GET_SERVER " + OneLine(options_.base_url);
+            break;
+        case WM_AUTH_NEED_DATA: {
+            auto& values = *static_cast<TValueList*>(lparam);
+            FillIdentity(values);
+            line = "WM_AUTH_NEED_DATA " + Pairs(values);
+            break;
+        }
+        case WM_AUTH_STATUS:
+            line = "WM_AUTH_STATUS " + Pairs(*static_cast<TValueList*>(lparam));
+            break;
+        case WM_AUTH_ERROR:
+            line = "WM_AUTH_ERROR " + std::to_string(wparam) + " " +
+                   OneLine(static_cast<const char16_t*>(lparam));
+            break;
+        case WM_AUTH_FAILED: line = "WM_AUTH_FAILED"; break;
+        default: return;
         }
         const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
             std::chrono::steady_clock::now() - start_);

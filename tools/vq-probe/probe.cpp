@@ -138,7 +138,8 @@ Options ParseOptions(const std::vector<std::u16string>& arguments) {
     if (options.help) return options;
     if (options.base_url.empty()) throw std::invalid_argument("BASE_URL is missing");
     if (options.loop && (!options.values.empty() || options.repeat != 1 || options.fields))
-        throw std::invalid_argument("--loop takes --user, --display, --group, --passes and --trace");
+        throw std::invalid_argument(
+            "--loop takes --user, --display, --group, --passes and --trace");
     if (!options.loop && (options.HasIdentity() || options.passes != 0))
         throw std::invalid_argument("--user, --display, --group and --passes need --loop");
     return options;
