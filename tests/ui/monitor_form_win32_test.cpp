@@ -126,7 +126,9 @@ TEST_F(MonitorFormTest, WorkerReportsReachTheControlsAndTheTrayIcon) {
 TEST_F(MonitorFormTest, BalanceIsWrittenWithTheUsersDecimalSeparator) {
     wchar_t separator[8] = {};
     ASSERT_GT(GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8), 1);
-    if (test::IsRussianWorkstation()) EXPECT_STREQ(separator, L",");
+    if (test::IsRussianWorkstation()) {
+        EXPECT_STREQ(separator, L",");
+    }
     TValueList fields;
     fields.SetItem(u"blocked", u"0");
     fields.SetItem(u"unlim", u"0");
@@ -233,7 +235,9 @@ TEST_F(MonitorFormTest, ShadowFollowsTheVisibleMarkAndStaysShownOffScreenWhilePa
         EXPECT_EQ(d.top, w.top - 27);
         EXPECT_EQ(d.right, w.right + 30);
         EXPECT_EQ(d.bottom, w.bottom + 33);
-        if (!s.windowShown) EXPECT_EQ(d.right, 0);
+        if (!s.windowShown) {
+            EXPECT_EQ(d.right, 0);
+        }
     }
 }
 
