@@ -19,7 +19,6 @@ ui/monitor_form_win32.cpp CreateFontW 1 MakeFont: its callers put the font into 
 ui/monitor_form_win32.cpp CreateWindowExW 2 the monitor window, destroyed by ~TKVRMonitorForm; its static texts, destroyed with it as its children
 ui/info_form_win32.cpp CreateWindowExW 1 the about window, destroyed by its destructor (the window keeps its handle from WM_NCCREATE)
 widgets/layered_form_win32.cpp CreateWindowExW 1 the layered window, destroyed by its destructor
-widgets/layered_form_win32.cpp GetDC 1 the screen DC of UpdateLayeredWindow, released at the end of the same function
 widgets/q_progress_bar_win32.cpp CreateWindowExW 1 the bar, a child window destroyed by its destructor and with its parent
 '
 
