@@ -25,9 +25,7 @@ void RequireAnswerLines(const LineList& lines) {
 }
 
 void ReadAccountFields(const LineList& lines, TValueList& fields) {
-    LineList account = lines;
-    account.Delete(0);
-    fields.SetURLEncodedINI(AccountText(account), TextCoding::Utf8);
+    fields.SetURLEncodedINI(AccountText(lines, 1), TextCoding::Utf8);
 }
 
 }  // namespace vq

@@ -14,9 +14,9 @@ void LineList::SetText(std::u16string_view text) {
     for (const auto line : SplitLines(text)) lines_.emplace_back(line);
 }
 
-std::u16string LineList::Text() const {
+std::u16string LineList::Text(std::size_t first) const {
     std::u16string text;
-    for (const auto& line : lines_) text.append(line).append(u"\r\n");
+    for (std::size_t i = first; i < lines_.size(); ++i) text.append(lines_[i]).append(u"\r\n");
     return text;
 }
 
@@ -27,7 +27,9 @@ void LineList::LoadFromBytes(std::string_view bytes, const AnsiCodePage& code_pa
     SetText(code_page.Decode(bytes));
 }
 
-std::string AccountText(const LineList& lines) { return Utf16ToUtf8(lines.Text()); }
+std::string AccountText(const LineList& lines, std::size_t first) {
+    return Utf16ToUtf8(lines.Text(first));
+}
 
 std::u16string ErrorText(const LineList& lines, const AnsiCodePage& code_page) {
     return Utf8ToUtf16(code_page.Encode(lines.Text()));

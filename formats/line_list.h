@@ -24,8 +24,8 @@ public:
     // Splits text into lines at CR LF, a lone CR and a lone LF; a line break at the very end adds
     // no empty line and a NUL character ends the text.
     void SetText(std::u16string_view text);
-    // Every line followed by CR LF.
-    std::u16string Text() const;
+    // Every line from first on, each followed by CR LF.
+    std::u16string Text(std::size_t first = 0) const;
 
     // Loads an answer buffer: its bytes decoded with the code page, then split as SetText does.
     void LoadFromBytes(std::string_view bytes, const AnsiCodePage& code_page);
@@ -35,8 +35,8 @@ private:
 };
 
 // The account fields of a "server_status_ok" answer, for the value list's URL-encoded INI reader:
-// the lines (the keyword already removed), each followed by CR LF, as UTF-8.
-std::string AccountText(const LineList& lines);
+// the lines from first on (1 skips the keyword), each followed by CR LF, as UTF-8.
+std::string AccountText(const LineList& lines, std::size_t first = 0);
 
 // The text of an answer that is no keyword: the lines, each followed by CR LF, turned back into
 // bytes with the code page and read as UTF-8 (invalid bytes become U+FFFD).

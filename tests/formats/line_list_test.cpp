@@ -41,6 +41,7 @@ TEST(LineList, SplitsAtEveryKindOfLineBreak) {
 TEST(LineList, AccountTextIsTheLinesAsUtf8WithCrLf) {
     LineList lines;
     lines.LoadFromBytes("server_status_ok\nbalans=10\rtarif=%D0%90\n", Latin1CodePage());
+    EXPECT_EQ(AccountText(lines, 1), "balans=10\r\ntarif=%D0%90\r\n");  // the keyword skipped
     lines.Delete(0);
     EXPECT_EQ(AccountText(lines), "balans=10\r\ntarif=%D0%90\r\n");
 }
