@@ -32,9 +32,10 @@ public:
     void Write(std::u16string_view) override {}
 };
 
-// The file "Log\ConectionsErrors.log" under the executable's directory. Each Write opens the
-// file, appends one line ("DATE TIME: message" and CR LF, in the ANSI code page) and closes it;
-// nothing stays open between calls.
+// The file "Log\ConectionsErrors.log" under the folder given: the executable's directory on
+// Windows, the user's state folder on Linux. Each Write opens the file, appends one line
+// ("DATE TIME: message" and CR LF, in the platform's encoding: the ANSI code page on Windows,
+// UTF-8 elsewhere) and closes it; nothing stays open between calls.
 class FileConnectionLog final : public ConnectionLog {
 public:
     // The program's arguments without the program's name, asked for anew on every call.

@@ -1,8 +1,8 @@
 #pragma once
 // What the connection log needs of the platform: the locale's date and time texts, folders, a
-// file that admits one writer at a time, and the ANSI code page of the file's text. Windows
-// uses the user's locale and the Win32 file API; other systems use a fixed Russian-style format
-// and POSIX files with an advisory lock.
+// file that admits one writer at a time, and the encoding of the file's text. Windows uses the
+// user's locale, the Win32 file API and the ANSI code page; other systems use a fixed
+// Russian-style format, POSIX files with an advisory lock and UTF-8.
 
 #include <memory>
 #include <string>
@@ -41,7 +41,7 @@ public:
     // Opens the file for writing at its end, creating it empty if it does not exist.
     virtual std::unique_ptr<LogFile> OpenForAppend(std::u16string_view path) = 0;
 
-    // The code page of the file's text.
+    // The encoding of the file's text: the ANSI code page on Windows, UTF-8 elsewhere.
     virtual const AnsiCodePage& CodePage() const = 0;
 };
 

@@ -26,6 +26,14 @@ std::u16string Digits(int number, std::size_t width) {
 
 std::string SystemText(int code) { return std::generic_category().message(code); }
 
+// Linux has no ANSI code page; its text files are UTF-8, which holds every character of the
+// messages (Russian ones included) where a single-byte table would lose them.
+class Utf8Text final : public AnsiCodePage {
+public:
+    std::u16string Decode(std::string_view bytes) const override { return Utf8ToUtf16(bytes); }
+    std::string Encode(std::u16string_view text) const override { return Utf16ToUtf8(text); }
+};
+
 class PosixLogFile final : public LogFile {
 public:
     PosixLogFile(int fd, std::u16string path) : fd_(fd), path_(std::move(path)) {}
@@ -102,7 +110,10 @@ public:
         return file;
     }
 
-    const AnsiCodePage& CodePage() const override { return SystemAnsiCodePage(); }
+    const AnsiCodePage& CodePage() const override { return utf8_; }
+
+private:
+    Utf8Text utf8_;
 };
 
 }  // namespace

@@ -283,7 +283,13 @@ TEST_F(ConnectionLogTest, PortablePlatformFormatsAsARussianLocaleDoes) {
     FileConnectionLog(arguments, ExeDir(), platform, clock_).Write(u"start");
     FileConnectionLog(arguments, ExeDir(), platform, FixedLocalClock({2027, 1, 1, 0, 0, 0, 0}))
         .Write(u"end");
-    EXPECT_EQ(ReadAll(LogFile()), "10.12.2026 14:03:07: start\r\n01.01.2027: end\r\n");
+    // Linux text files are UTF-8: Russian messages keep their letters.
+    FileConnectionLog(arguments, ExeDir(), platform, clock_).Write(kLogWorkerStarted);
+    EXPECT_EQ(ReadAll(LogFile()),
+              "10.12.2026 14:03:07: start\r\n01.01.2027: end\r\n10.12.2026 14:03:07: " +
+                  Utf16ToUtf8(kLogWorkerStarted) + "\r\n");
+    EXPECT_EQ(platform.CodePage().Encode(u"Начало"),
+              "\xD0\x9D\xD0\xB0\xD1\x87\xD0\xB0\xD0\xBB\xD0\xBE");
 #endif
 }
 
