@@ -90,10 +90,10 @@ int main(int argc, char** argv) {
 
     // A newer instance, the session's end or a terminal asks the program to end: it quits in
     // order, taking its icon away.
-    TerminationSignals signals;
-    QSocketNotifier endRequests(signals.ReadFd(), QSocketNotifier::Read);
-    QObject::connect(&endRequests, &QSocketNotifier::activated, [&signals] {
-        if (!signals.TakeSignals().empty()) QApplication::quit();
+    TerminationSignals terminationSignals;
+    QSocketNotifier endRequests(terminationSignals.ReadFd(), QSocketNotifier::Read);
+    QObject::connect(&endRequests, &QSocketNotifier::activated, [&terminationSignals] {
+        if (!terminationSignals.TakeSignals().empty()) QApplication::quit();
     });
 
     const std::vector<std::u16string> arguments = ProgramArguments();
