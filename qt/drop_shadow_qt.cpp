@@ -1,6 +1,8 @@
 #include "qt/drop_shadow_qt.h"
 
 #include <QPainter>
+#include <QPointer>
+#include <QTimer>
 
 #include "qt/desktop_compositing_x11.h"
 #include "qt/pixel_image_qt.h"
@@ -41,8 +43,14 @@ void DropShadowQt::SetShadowFace(PixelSurface face) {
 void DropShadowQt::ShowShadow(bool visible) {
     if (visible == isVisible()) return;
     setVisible(visible);
-    // The owner stays above its shadow.
-    if (visible) owner_.raise();
+    // The owner stays above its shadow. The shadow's window may be mapped only once the event
+    // loop runs again, on top of everything: the owner is raised then as well.
+    if (visible) {
+        owner_.raise();
+        QTimer::singleShot(0, &owner_, [owner = QPointer<QWidget>(&owner_)] {
+            if (owner) owner->raise();
+        });
+    }
 }
 
 void DropShadowQt::paintEvent(QPaintEvent*) {

@@ -48,6 +48,23 @@ QRect ToQRect(const ControlRect& r) { return QRect(r.left, r.top, r.width, r.hei
 
 QString ToQString(const std::u16string& text) { return QString::fromStdU16String(text); }
 
+// Lines as a Windows static text wraps them: at spaces only, as many words on a line as fit; a
+// word wider than the line keeps a line of its own and is cut at the edge. (Qt's own wrapping
+// would also break after the slashes of an address.)
+QString WrapAtSpaces(const QString& text, const QFontMetrics& metrics, int width) {
+    QString wrapped, line;
+    for (const QString& word : text.split(QLatin1Char(' '))) {
+        const QString longer = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+        if (!line.isEmpty() && metrics.horizontalAdvance(longer) > width) {
+            wrapped += line + QLatin1Char('\n');
+            line = word;
+        } else {
+            line = longer;
+        }
+    }
+    return wrapped + line;
+}
+
 }  // namespace
 
 TKVRMonitorForm::TKVRMonitorForm(MonitorServices services)
@@ -250,9 +267,13 @@ void TKVRMonitorForm::PaintClientArea(QPainter& out) {
         out.fillRect(r, Qt::white);
         out.setFont(font);
         out.setPen(ToQColor(shown.color));
-        out.drawText(r,
-                     Qt::AlignLeft | Qt::AlignTop | (wrap ? Qt::TextWordWrap : Qt::TextSingleLine),
-                     ToQString(shown.text));
+        const QString shownText = ToQString(shown.text);
+        if (wrap) {
+            out.drawText(r, Qt::AlignLeft | Qt::AlignTop,
+                         WrapAtSpaces(shownText, out.fontMetrics(), r.width()));
+        } else {
+            out.drawText(r, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, shownText);
+        }
         out.restore();
     };
     const QFont window = MakeFont(11, false, false);

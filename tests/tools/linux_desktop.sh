@@ -3,28 +3,35 @@
 # program from nss_wrapper ("TEST\ivanov", the reference server's limited account, with this
 # process's own user id), so that the real name-service calls answer as on a joined workstation.
 #
-#   vq_start_linux_desktop WORK [WIDTHxHEIGHT]   sets DISPLAY and the environment vq runs in
+#   vq_start_linux_desktop WORK [WIDTHxHEIGHT [composited]]
+#                                                 sets DISPLAY and the environment vq runs in;
+#                                                 composited: a coloured desktop that xcompmgr
+#                                                 composes, so the window's shadow shows
 #   vq_start_vq BUILD ARGUMENTS...                starts BUILD/vq, sets vq_pid
 #   vq_tray_icon_geometry                         prints "X Y WIDTH HEIGHT" of the embedded icon
 #   vq_stop_linux_desktop
 
 source "$(dirname "${BASH_SOURCE[0]}")/reference_server.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-desktop"
 
 vq_start_linux_desktop() {
   local work=$1 size=${2:-1024x768}
   linux_desktop_work=$work
   mkdir -p "$work/run" "$work/state"
   chmod 700 "$work/run"
-  local number
-  for number in $(seq 140 199); do
-    [[ -e /tmp/.X$number-lock || -e /tmp/.X11-unix/X$number ]] && continue
-    break
-  done
-  Xvfb ":$number" -screen 0 "${size}x24" -nolisten tcp >"$work/xvfb.log" 2>&1 &
-  linux_desktop_xvfb=$!
-  export DISPLAY=":$number"
-  local _
-  for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  linux_desktop_xvfb=
+  if [[ ${3:-} == composited ]]; then
+    vq_start_composited_screen "$work" "$size" || return 1
+  else
+    # Xvfb writes the display number it chose once it accepts clients.
+    Xvfb -displayfd 3 -nolisten tcp -noreset -screen 0 "${size}x24" 3>"$work/display" \
+      2>"$work/xvfb.log" &
+    linux_desktop_xvfb=$!
+    local _
+    for _ in $(seq 100); do [[ -s "$work/display" ]] && break; sleep 0.1; done
+    [[ -s "$work/display" ]] || { cat "$work/xvfb.log" >&2; return 1; }
+    export DISPLAY=":$(head -n 1 "$work/display")"
+  fi
   trayer --edge bottom --align right --widthtype request --height 24 --SetDockType true \
     --transparent false --tint 0xdddddd >"$work/trayer.log" 2>&1 &
   linux_desktop_trayer=$!
@@ -65,8 +72,23 @@ vq_tray_icon_geometry() {
 }
 
 vq_stop_linux_desktop() {
-  [[ -n ${vq_pid:-} ]] && kill "$vq_pid" 2>/dev/null
-  vq_stop_reference_server
-  kill "$linux_desktop_trayer" "$linux_desktop_xvfb" 2>/dev/null
-  wait "$linux_desktop_trayer" "$linux_desktop_xvfb" 2>/dev/null
+  # A process ended by kill makes wait fail: no failure of a caller running under set -e.
+  local -
+  set +e
+  [[ -n ${vq_pid:-} ]] && kill "$vq_pid" 2>/dev/null && wait "$vq_pid" 2>/dev/null
+  # PHP's server may linger on SIGTERM while a connection is open; it has nothing to save.
+  if [[ -n ${reference_server_pid:-} ]]; then
+    kill -KILL "$reference_server_pid" 2>/dev/null && wait "$reference_server_pid" 2>/dev/null
+    reference_server_pid=
+  fi
+  # The tray host has nothing to save; it does not always end on SIGTERM.
+  kill -KILL "$linux_desktop_trayer" 2>/dev/null
+  wait "$linux_desktop_trayer" 2>/dev/null
+  if [[ -n $linux_desktop_xvfb ]]; then
+    kill "$linux_desktop_xvfb" 2>/dev/null
+    wait "$linux_desktop_xvfb" 2>/dev/null
+  else
+    vq_stop_composited_screen
+  fi
+  return 0
 }

@@ -86,7 +86,7 @@ std::string UsageText() {
            "answered with --user (the SAM name, DOMAIN\\account), --group (one line per group,\n"
            "DOMAIN\\group) and --display (the display name); without these options, with the\n"
            "logged-on user's own identity (on Linux from the name service, with the domain's\n"
-           "short name from winbind). It runs until Ctrl-C, or for --passes N.\n"
+           "short name from /etc/vq/vq.ini or winbind). It runs until Ctrl-C, or for --passes N.\n"
            "\n"
            "Examples:\n"
            "  vq-probe http://gate.corp.local/\n"

@@ -1,3 +1,5 @@
+#include "identity/config_sources_posix.h"
+#include "identity/configured_domain_name.h"
 #include "identity/name_service_identity.h"
 #include "identity/system_name_service_posix.h"
 #include "identity/user_identity.h"
@@ -6,13 +8,14 @@
 
 namespace vq::probe {
 
-// The logged-on user from the name service, the domain's short name from winbind. The probe
-// reads no configuration file, so a system where only a setting names the domain (SSSD) has no
-// "DOMAIN\user" to give here: the probe then takes the identity from its own options.
+// The logged-on user from the name service, the domain's short name as the tray program finds it:
+// the system file's setting ([identity] Domain= in /etc/vq/vq.ini), else winbind.
 bool FillRealIdentity(TValueList& values) {
+    const PosixConfigSources sources({});
     const auto names = SystemNameService();
     WinbindDomainName winbind;
-    NameServiceIdentity identity(*names, winbind, LoggedOnUserId());
+    ConfiguredDomainName domain(sources, winbind);
+    NameServiceIdentity identity(*names, domain, LoggedOnUserId());
     identity.HandleAuthNeedData(values);
     return !values.GetItem(kUserNameEntry).empty();
 }
