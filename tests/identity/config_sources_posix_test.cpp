@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 
@@ -111,6 +113,28 @@ TEST(PosixConfigSources, ReadsTheSystemFileByDefaultAndHasNoPolicyKey) {
     EXPECT_EQ(sources.IniPath(), "/etc/vq/vq.ini");
     EXPECT_EQ(sources.Arguments(), std::vector<std::u16string>{u"a"});
     EXPECT_EQ(ReadPolicyServerName(sources.PolicyRegistry()), u"");
+}
+
+// The example /etc/vq/vq.ini of the package: VQ_EXAMPLE_INI names an unpacked copy
+// (tests/tools/deb_check.sh), or the one in the source tree is read.
+TEST_F(PosixConfigSourcesTest, ShippedExampleGivesTheDefaultUntilItsLineIsUncommented) {
+    const char* unpacked = std::getenv("VQ_EXAMPLE_INI");
+    const fs::path example =
+        unpacked ? fs::path(unpacked) : fs::path(VQ_SOURCE_DIR) / "installer/linux/vq.ini";
+    std::ifstream in(example, std::ios::binary);
+    ASSERT_TRUE(in) << example;
+    const std::string text{std::istreambuf_iterator<char>(in), {}};
+
+    WriteIni(text);
+    const PosixConfigSources sources({}, Ini());
+    EXPECT_EQ(sources.ReadIniString(kIniSection, kServerNameItem, u"(absent)"), u"(absent)");
+
+    // What an administrator does: take the comment mark off the ServerName line.
+    const std::string commented = "; ServerName=";
+    const auto line = text.find("\n" + commented);
+    ASSERT_NE(line, std::string::npos) << "no commented ServerName line";
+    WriteIni(text.substr(0, line + 1) + text.substr(line + 1 + 2));
+    EXPECT_EQ(sources.ReadIniString(kIniSection, kServerNameItem, u"(absent)"), kDefaultServerName);
 }
 
 }  // namespace
