@@ -85,16 +85,17 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setApplicationName(QStringLiteral("vq"));
 
-    const EnvironmentLookup environment = ProcessEnvironment();
-    const std::optional<InstanceLock> instance = TakeOverSession(environment);
-
     // A newer instance, the session's end or a terminal asks the program to end: it quits in
-    // order, taking its icon away.
+    // order, taking its icon away. Caught before the session is taken over, so that a newer
+    // instance's request is never missed.
     TerminationSignals terminationSignals;
     QSocketNotifier endRequests(terminationSignals.ReadFd(), QSocketNotifier::Read);
     QObject::connect(&endRequests, &QSocketNotifier::activated, [&terminationSignals] {
         if (!terminationSignals.TakeSignals().empty()) QApplication::quit();
     });
+
+    const EnvironmentLookup environment = ProcessEnvironment();
+    const std::optional<InstanceLock> instance = TakeOverSession(environment);
 
     const std::vector<std::u16string> arguments = ProgramArguments();
     PosixConfigSources sources(arguments);
@@ -124,11 +125,10 @@ int main(int argc, char** argv) {
     };
     services.headerUserName = identity.HeaderUserName();
     services.logFolder = logFolder;
-    services.relaunch = [arguments] {
-        QStringList list;
-        for (const std::u16string& argument : arguments)
-            list << QString::fromStdU16String(argument);
-        QProcess::startDetached(QCoreApplication::applicationFilePath(), list);
+    // As on Windows, without the arguments: the new instance reads the address from the system
+    // file, and a "cdebug" log ends with the old instance.
+    services.relaunch = [] {
+        QProcess::startDetached(QCoreApplication::applicationFilePath(), {});
     };
     services.showAbout = [&about] { about.Show(); };
     form = std::make_unique<TKVRMonitorForm>(std::move(services));
