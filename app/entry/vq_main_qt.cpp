@@ -67,8 +67,8 @@ void TellOnceWithoutTrayHost(TKVRMonitorForm& form) {
         QMessageBox::Information, QStringLiteral("Veltrano"),
         QStringLiteral("На этом рабочем столе нет области уведомлений, поэтому значок "
                        "авторизации не виден. Доступ в Интернет авторизуется как обычно.\n\n"
-                       "Состояние учётной записи можно посмотреть кнопкой «Состояние» или, "
-                       "запустив программу снова, в этом же окне."));
+                       "Состояние учётной записи показывает кнопка «Состояние». Чтобы увидеть "
+                       "это окно снова, запустите программу ещё раз."));
     QPushButton* show = notice->addButton(QStringLiteral("Состояние"), QMessageBox::ActionRole);
     notice->addButton(QMessageBox::Close);
     notice->setAttribute(Qt::WA_DeleteOnClose);

@@ -109,7 +109,6 @@ window_hidden() { ! window_shown; }
 check "the window closes when the pointer leaves it" eventually window_hidden
 
 # "Выход" is the menu's last item.
-xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 3
 menu_shown() {
   local id
   for id in $(xdotool search --onlyvisible --class vq 2>/dev/null); do
@@ -117,7 +116,17 @@ menu_shown() {
   done
   return 1
 }
-check "a right click on the icon opens its menu" eventually menu_shown
+# A click that comes while the closing window still holds the pointer is the window's: clicked
+# again when no menu shows within 3 s.
+open_menu() {
+  local attempt _
+  for attempt in 1 2 3; do
+    xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 3
+    for _ in $(seq 30); do menu_shown && return 0; sleep 0.1; done
+  done
+  return 1
+}
+check "a right click on the icon opens its menu" open_menu
 if [[ -n ${menu:-} ]]; then
   menu_geometry=$(xwininfo -id "$menu")
   mx=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$menu_geometry")
@@ -128,6 +137,27 @@ fi
 check "\"Выход\" ends the program" eventually process_ended "$second"
 icon_gone() { ! icon_shown; }
 check "and its icon leaves the tray" eventually icon_gone
+
+# A desktop without a tray host: the worker authorizes all the same, and the program says once,
+# in a small window of its own, where the state can be seen.
+kill -KILL "$linux_desktop_trayer" 2>/dev/null
+wait "$linux_desktop_trayer" 2>/dev/null
+posts_before=$(grep -c 'POST TEST\\ivanov -> server_status_ok' "$reference_server_log")
+vq_start_vq "$build" "server=$reference_server_url"
+third=$vq_pid
+more_posts() {
+  (($(grep -c 'POST TEST\\ivanov -> server_status_ok' "$reference_server_log") > posts_before))
+}
+check "without a tray host the account is authorized all the same" eventually more_posts
+notice_shown() { xdotool search --onlyvisible --name '^Veltrano$' >/dev/null 2>&1; }
+notice_within_30s() {
+  local _
+  for _ in $(seq 300); do notice_shown && return 0; sleep 0.1; done
+  return 1
+}
+check "and the program says where the state can be seen" notice_within_30s
+kill "$third" 2>/dev/null
+check "it ends on SIGTERM" eventually process_ended "$third"
 
 echo "$passes passed, $failures failed"
 ((failures == 0))
