@@ -5,6 +5,7 @@
 
 #include "formats/upper_case.h"
 #include "formats/utf8.h"
+#include "identity/credential_entry.h"
 #include "identity/sorted_text_list.h"
 #include "identity/user_identity.h"
 
@@ -30,22 +31,6 @@ std::u16string WithinUserNameCapacity(std::u16string text) {
 std::u16string FullNameOf(const NameServiceUser& user) {
     const std::string_view gecos = user.gecos;
     return WithinUserNameCapacity(Utf8ToUtf16(gecos.substr(0, gecos.find(','))));
-}
-
-// The same guard as on Windows: a failing part leaves its entry empty, a failing SetItem is
-// dropped, so the entries after it are still set.
-template <class Value>
-void SetEntry(TValueList& values, std::u16string_view name, const Value& value) noexcept {
-    std::u16string text;
-    try {
-        text = value();
-    } catch (...) {
-        text.clear();
-    }
-    try {
-        values.SetItem(name, text);
-    } catch (...) {
-    }
 }
 
 }  // namespace
@@ -139,12 +124,12 @@ void NameServiceIdentity::HandleAuthNeedData(TValueList& values) noexcept {
     } catch (...) {
         account.reset();
     }
-    SetEntry(values, kUserNameEntry,
-             [&] { return account ? UserNameOf(*account) : std::u16string(); });
-    SetEntry(values, kGroupsEntry,
-             [&] { return account ? GroupsTextOf(*account) : std::u16string(); });
-    SetEntry(values, kDisplayNameEntry,
-             [&] { return account ? FullNameOf(account->user) : std::u16string(); });
+    SetCredentialEntry(values, kUserNameEntry,
+                       [&] { return account ? UserNameOf(*account) : std::u16string(); });
+    SetCredentialEntry(values, kGroupsEntry,
+                       [&] { return account ? GroupsTextOf(*account) : std::u16string(); });
+    SetCredentialEntry(values, kDisplayNameEntry,
+                       [&] { return account ? FullNameOf(account->user) : std::u16string(); });
 }
 
 std::u16string NameServiceIdentity::HeaderUserName() noexcept {

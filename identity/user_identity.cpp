@@ -4,29 +4,10 @@
 #include <vector>
 
 #include "formats/errors.h"
+#include "identity/credential_entry.h"
 #include "identity/net_groups.h"
 
 namespace vq {
-
-namespace {
-
-// Sets name to what value gives, or to empty text when that fails; a failing SetItem is
-// dropped so the entries after it are still set.
-template <class Value>
-void SetEntry(TValueList& values, std::u16string_view name, const Value& value) noexcept {
-    std::u16string text;
-    try {
-        text = value();
-    } catch (...) {
-        text.clear();
-    }
-    try {
-        values.SetItem(name, text);
-    } catch (...) {
-    }
-}
-
-}  // namespace
 
 std::u16string GetUserNameString(IdentityPlatform& platform, NameFormat format) {
     return platform.GetUserNameExW(format, kUserNameCapacity).value_or(std::u16string());
@@ -88,11 +69,12 @@ std::u16string GetUserGroupsText(IdentityPlatform& platform, const TextCollation
 
 void HandleAuthNeedData(IdentityPlatform& platform, TValueList& values,
                         const TextCollation& collation) noexcept {
-    SetEntry(values, kUserNameEntry,
-             [&] { return GetUserNameString(platform, NameFormat::SamCompatible); });
-    SetEntry(values, kGroupsEntry, [&] { return GetUserGroupsText(platform, collation); });
-    SetEntry(values, kDisplayNameEntry,
-             [&] { return GetUserNameString(platform, NameFormat::Display); });
+    SetCredentialEntry(values, kUserNameEntry,
+                       [&] { return GetUserNameString(platform, NameFormat::SamCompatible); });
+    SetCredentialEntry(values, kGroupsEntry,
+                       [&] { return GetUserGroupsText(platform, collation); });
+    SetCredentialEntry(values, kDisplayNameEntry,
+                       [&] { return GetUserNameString(platform, NameFormat::Display); });
 }
 
 }  // namespace vq

@@ -71,10 +71,10 @@ void TrayIconQt::SetToolTip(const std::u16string& text) {
 void TrayIconQt::Show() { icon_.show(); }
 void TrayIconQt::Hide() { icon_.hide(); }
 
-std::optional<ScreenRect> TrayIconQt::Geometry() const {
+std::optional<WindowRect> TrayIconQt::Geometry() const {
     const QRect r = icon_.geometry();
     if (!r.isValid() || r.isEmpty()) return std::nullopt;
-    return ScreenRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+    return WindowRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
 }
 
 }  // namespace vq

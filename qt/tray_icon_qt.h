@@ -38,7 +38,7 @@ public:
     void Hide();
 
     // The icon's place on the screen where the tray tells it (XEmbed), else nothing.
-    std::optional<ScreenRect> Geometry() const;
+    std::optional<WindowRect> Geometry() const;
     // The frame or still icon shown now (tests and the desktop checks).
     int ShownIndex() const { return shownIndex_; }
     bool Spinning() const { return timer_.isActive(); }

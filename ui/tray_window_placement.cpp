@@ -12,10 +12,10 @@ int KeepWithin(int start, int length, int low, int high) {
 
 }  // namespace
 
-ScreenPoint TrayWindowPosition(const std::optional<ScreenRect>& icon, ScreenPoint pointer,
-                               WindowSize size, const ScreenRect& screen) {
+ScreenPoint TrayWindowPosition(const std::optional<WindowRect>& icon, ScreenPoint pointer,
+                               WindowSize size, const WindowRect& screen) {
     ScreenPoint place;
-    if (icon && !icon->Empty()) {
+    if (icon && icon->Width() > 0 && icon->Height() > 0) {
         place.x = icon->right - size.width;
         place.y = icon->top - kTrayIconGap - size.height;
         if (place.y < screen.top) place.y = icon->bottom + kTrayIconGap;

@@ -6,13 +6,13 @@ namespace vq {
 namespace {
 
 constexpr WindowSize kWindow{217, 102};
-constexpr ScreenRect kScreen{0, 0, 1024, 768};
+constexpr WindowRect kScreen{0, 0, 1024, 768};
 
 struct PlacementCase {
     const char* name;
-    std::optional<ScreenRect> icon;
+    std::optional<WindowRect> icon;
     ScreenPoint pointer;
-    ScreenRect screen;
+    WindowRect screen;
     ScreenPoint expected;
 };
 
@@ -20,19 +20,19 @@ TEST(TrayWindowPositionTest, PlacesBesideTheIconOrThePointerAndKeepsOnTheWorkAre
     const PlacementCase cases[] = {
         // A tray at the bottom: above the icon, right edges aligned.
         {"icon at the bottom",
-         ScreenRect{900, 744, 924, 768},
+         WindowRect{900, 744, 924, 768},
          {0, 0},
          kScreen,
          {924 - 217, 744 - kTrayIconGap - 102}},
         // A tray at the top: no room above, so below the icon.
         {"icon at the top",
-         ScreenRect{900, 0, 924, 24},
+         WindowRect{900, 0, 924, 24},
          {0, 0},
          kScreen,
          {924 - 217, 24 + kTrayIconGap}},
         // An icon near the left edge: the window is moved right onto the screen.
         {"icon at the left",
-         ScreenRect{2, 744, 26, 768},
+         WindowRect{2, 744, 26, 768},
          {0, 0},
          kScreen,
          {0, 744 - kTrayIconGap - 102}},
@@ -49,18 +49,18 @@ TEST(TrayWindowPositionTest, PlacesBesideTheIconOrThePointerAndKeepsOnTheWorkAre
          {1000 - 217, 10 + kHoverGapAbovePointer}},
         // An empty rectangle counts as none.
         {"empty icon",
-         ScreenRect{5, 5, 5, 5},
+         WindowRect{5, 5, 5, 5},
          {600, 700},
          kScreen,
          {600 - 217, 700 - 102 - kHoverGapAbovePointer}},
         // A second screen to the right, work area below a top panel.
         {"second screen",
-         ScreenRect{2900, 0, 2920, 20},
+         WindowRect{2900, 0, 2920, 20},
          {0, 0},
-         ScreenRect{1920, 28, 2944, 796},
+         WindowRect{1920, 28, 2944, 796},
          {2920 - 217, 28}},
         // A work area smaller than the window: its top-left corner wins.
-        {"tiny screen", std::nullopt, {50, 50}, ScreenRect{0, 0, 100, 80}, {0, 0}},
+        {"tiny screen", std::nullopt, {50, 50}, WindowRect{0, 0, 100, 80}, {0, 0}},
     };
     for (const PlacementCase& c : cases) {
         EXPECT_EQ(TrayWindowPosition(c.icon, c.pointer, kWindow, c.screen), c.expected) << c.name;
