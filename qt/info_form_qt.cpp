@@ -25,11 +25,6 @@ QFont MakeFont(const char* face, int points, bool bold, bool italic, bool underl
     return font;
 }
 
-QColor ToQColor(std::uint32_t color) {
-    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
-                  static_cast<int>((color >> 16) & 0xFF));
-}
-
 void Open(std::u16string_view address) {
     QDesktopServices::openUrl(
         QUrl(QString::fromUtf16(address.data(), static_cast<int>(address.size()))));
@@ -129,11 +124,11 @@ void TInfoForm::PaintTo(QPainter& painter) {
             break;
         }
         case AboutPaint::Line:
-            painter.fillRect(r.left, r.top, r.Width(), r.Height(), ToQColor(control.color));
+            painter.fillRect(r.left, r.top, r.Width(), r.Height(), FromColorRef(control.color));
             break;
         case AboutPaint::Text: {
             painter.setFont(FontOf(control.part));
-            painter.setPen(ToQColor(control.color));
+            painter.setPen(FromColorRef(control.color));
             painter.drawText(r.left, r.top + painter.fontMetrics().ascent(), Caption(control.part));
             break;
         }

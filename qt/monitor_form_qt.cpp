@@ -8,18 +8,16 @@
 #include <QScreen>
 #include <QTextOption>
 
-#include "auth/auth_messages.h"
 #include "auth/connection_log.h"
 #include "auth/server_exchange.h"
 #include "auth/worker_time.h"
-#include "formats/line_list.h"
 #include "qt/pixel_image_qt.h"
-#include "ui/account_summary.h"
-#include "ui/failure_reports.h"
 #include "ui/monitor_layout.h"
 #include "ui/monitor_window_identity.h"
 #include "ui/status_setter.h"
+#include "ui/tray_tooltip.h"
 #include "ui/tray_window_placement.h"
+#include "ui/worker_reports.h"
 #include "widgets/shadow_frame.h"
 
 namespace vq {
@@ -40,8 +38,7 @@ QFont MakeFont(int pixels, bool bold, bool italic) {
 
 QColor ToQColor(ViewColor color) {
     if (color == kWindowTextColor) return QApplication::palette().color(QPalette::WindowText);
-    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
-                  static_cast<int>((color >> 16) & 0xFF));
+    return FromColorRef(color);
 }
 
 QRect ToQRect(const ControlRect& r) { return QRect(r.left, r.top, r.width, r.height); }
@@ -89,6 +86,7 @@ TKVRMonitorForm::TKVRMonitorForm(MonitorServices services)
     trayIcon_ = std::make_unique<TrayIconQt>(LoadingIcon_, NormalIcons_, &menu_);
     trayIcon_->OnClick = [this] { CoolTrayIcon1Click(); };
     trayIcon_->Apply(view_.tray);
+    trayIcon_->SetToolTip(TrayToolTip(view_));
     trayIcon_->Show();
 
     // As the Windows window's creation does it.
@@ -158,26 +156,9 @@ void TKVRMonitorForm::HandleWorkerMessage(unsigned msg, std::uintptr_t wParam,
                                           void* lParam) noexcept {
     try {
         const MonitorView before = view_;
-        switch (msg) {
-        case WM_AUTH_ERROR:
-            HandleAuthError(view_, FErrorMessage, wParam, static_cast<const char16_t*>(lParam),
-                            config_.ServerName());
-            break;
-        case WM_AUTH_NEED_DATA:
-            if (lParam && services_.answerNeedData)
-                services_.answerNeedData(*static_cast<TValueList*>(lParam));
-            break;
-        case WM_AUTH_STATUS:
-            if (lParam)
-                HandleAuthStatus(view_, *static_cast<const TValueList*>(lParam),
-                                 {config_.ServerName(), FErrorMessage}, decimalSeparator_);
-            break;
-        case WM_AUTH_GET_SERVER:
-            if (lParam) config_.HandleGetServer(*static_cast<LineList*>(lParam));
-            break;
-        case WM_AUTH_FAILED: HandleAuthFailed(view_, FErrorMessage, config_.ServerName()); break;
-        default: break;
-        }
+        WorkerReportTarget target{view_, FErrorMessage, config_, decimalSeparator_,
+                                  services_.answerNeedData};
+        HandleWorkerReport(target, msg, wParam, lParam);
         ApplyView(before);
     } catch (...) {
         // A failed display update leaves the window as it was, and the worker goes on.
@@ -193,15 +174,8 @@ void TKVRMonitorForm::ApplyView(const MonitorView& before) {
         TrafProgress_.SetPosition(view_.TrafProgress.position);
     if (view_ != before) update();
     if (view_.tray != before.tray) trayIcon_->Apply(view_.tray);
-    ApplyToolTip();
-}
-
-void TKVRMonitorForm::ApplyToolTip() {
-    // The state line, and the balance where the window shows one.
-    std::u16string tip = view_.Label1.text;
-    if (view_.StaticText3.visible && view_.Ostatok.visible)
-        tip += u"\n" + view_.StaticText3.text + u": " + view_.Ostatok.text;
-    trayIcon_->SetToolTip(tip);
+    const std::u16string tip = TrayToolTip(view_);
+    if (tip != TrayToolTip(before)) trayIcon_->SetToolTip(tip);
 }
 
 MonitorPictures TKVRMonitorForm::Pictures() const {

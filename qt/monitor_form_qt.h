@@ -83,7 +83,6 @@ private:
     void CreateMenu();
     void FormDestroy();
     void ApplyView(const MonitorView& before);
-    void ApplyToolTip();
     void PaintClientArea(QPainter& painter);
     MonitorPictures Pictures() const;
 

@@ -40,6 +40,11 @@ PixelSurface ToPixelSurface(const QImage& image) {
     return surface;
 }
 
+::QColor FromColorRef(std::uint32_t color) {
+    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
+                  static_cast<int>((color >> 16) & 0xFF));
+}
+
 std::optional<PixelSurface> LoadPicture(const QString& name) {
     static const bool registered = (RegisterProgramPictures(), true);
     (void)registered;

@@ -68,9 +68,7 @@ void TrafficBarQt::Paint(QPainter& painter, int left, int top) {
     if (caption) {
         painter.save();
         painter.setFont(ToQtFont(caption->font));
-        const QColor c = caption->font.color;
-        painter.setPen(::QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
-                                static_cast<int>((c >> 16) & 0xFF)));
+        painter.setPen(FromColorRef(caption->font.color));
         const QFontMetrics metrics(painter.font());
         painter.drawText(left + caption->position.x, top + caption->position.y + metrics.ascent(),
                          QString::fromStdU16String(caption->text));

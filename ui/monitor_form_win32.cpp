@@ -11,13 +11,12 @@
 #include "formats/wide_text_win32.h"
 #include "identity/user_identity.h"
 #include "resources/resource_names.h"
-#include "ui/account_summary.h"
 #include "ui/decimal_separator.h"
-#include "ui/failure_reports.h"
 #include "ui/header_name.h"
 #include "ui/monitor_pictures.h"
 #include "ui/status_setter.h"
 #include "ui/traffic_bar_settings.h"
+#include "ui/worker_reports.h"
 #include "ui/window_auth_owner_win32.h"
 #include "widgets/dib_section_win32.h"
 #include "widgets/picture_resource_win32.h"
@@ -500,25 +499,11 @@ LRESULT TKVRMonitorForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 void TKVRMonitorForm::HandleWorkerMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
     try {
         const MonitorView before = view_;
-        switch (msg) {
-        case WM_AUTH_ERROR:
-            HandleAuthError(view_, FErrorMessage, wParam, reinterpret_cast<const char16_t*>(lParam),
-                            config_.ServerName());
-            break;
-        case WM_AUTH_NEED_DATA:
-            if (lParam) HandleAuthNeedData(identity_, *reinterpret_cast<TValueList*>(lParam));
-            break;
-        case WM_AUTH_STATUS:
-            if (lParam)
-                HandleAuthStatus(view_, *reinterpret_cast<const TValueList*>(lParam),
-                                 {config_.ServerName(), FErrorMessage}, decimalSeparator_);
-            break;
-        case WM_AUTH_GET_SERVER:
-            if (lParam) config_.HandleGetServer(*reinterpret_cast<LineList*>(lParam));
-            break;
-        case WM_AUTH_FAILED: HandleAuthFailed(view_, FErrorMessage, config_.ServerName()); break;
-        default: break;
-        }
+        WorkerReportTarget target{
+            view_, FErrorMessage, config_, decimalSeparator_,
+            [this](TValueList& values) { HandleAuthNeedData(identity_, values); }};
+        HandleWorkerReport(target, msg, static_cast<std::uintptr_t>(wParam),
+                           reinterpret_cast<void*>(lParam));
         ApplyView(before);
     } catch (...) {
         // Nothing raises out of a window procedure; a failed display update leaves the window as
