@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -71,9 +72,14 @@ std::string Trim(std::string_view text) {
 
 bool IEquals(std::string_view a, std::string_view b) { return beast::iequals(a, b); }
 
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
 bool IContains(std::string_view text, std::string_view part) {
+    if (part.empty()) return true;
+    const char first = AsciiLower(part.front());
     for (std::size_t at = 0; at + part.size() <= text.size(); ++at)
-        if (IEquals(text.substr(at, part.size()), part)) return true;
+        if (AsciiLower(text[at]) == first && IEquals(text.substr(at, part.size()), part))
+            return true;
     return false;
 }
 
@@ -82,11 +88,11 @@ bool IContains(std::string_view text, std::string_view part) {
 // only as the last coding. The client's rule: a Transfer-Encoding that contains "chunked", in any
 // case and anywhere in its value, makes the body chunked, whatever Content-Length says; any other
 // Transfer-Encoding is no framing at all, so Content-Length, or the end of the connection, sizes
-// the body. A head without Transfer-Encoding is left as it is.
-std::string PlainFraming(std::string_view head) {
+// the body. A head without Transfer-Encoding is left as it is: then there is no new head.
+std::optional<std::string> PlainFraming(std::string_view head) {
     constexpr std::string_view kEncoding = "Transfer-Encoding";
     constexpr std::string_view kLength = "Content-Length";
-    if (!IContains(head, kEncoding)) return std::string(head);
+    if (!IContains(head, kEncoding)) return std::nullopt;
 
     // The fields, each with its continuation lines (which begin with a blank), as offsets into
     // the head, CR LF included.
@@ -114,7 +120,7 @@ std::string PlainFraming(std::string_view head) {
         has_encoding = true;
         chunked = chunked || IContains(text(field).substr(field.name.size()), "chunked");
     }
-    if (!has_encoding) return std::string(head);
+    if (!has_encoding) return std::nullopt;
 
     std::string plain(head.substr(0, status_end));
     for (const auto& field : fields) {
@@ -210,9 +216,9 @@ void AnswerReader::MakeHeadPlain() {
     }
     head_plain_ = true;
     const std::string_view head = std::string_view(pending_).substr(0, end + 4);
-    std::string plain = PlainFraming(head);
-    if (plain == head) return;
-    pending_.replace(0, head.size(), plain);
+    const std::optional<std::string> plain = PlainFraming(head);
+    if (!plain || *plain == head) return;
+    pending_.replace(0, head.size(), *plain);
     // The parser has taken none of the head yet, but remembers how far it has looked for its end
     // in the bytes as they were: a new one reads the new head from its start.
     parser_ = MakeParser(parser_->limits);

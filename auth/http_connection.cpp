@@ -9,7 +9,6 @@
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/write.hpp>
 #include <boost/beast/core/error.hpp>
-#include <boost/beast/core/tcp_stream.hpp>
 
 #include "auth/exchange_error.h"
 #include "auth/failure_texts.h"
@@ -45,13 +44,26 @@ std::string Endpoint(const std::string& host_name, std::uint16_t port) {
 
 struct HttpConnection::Impl {
     asio::io_context context;
-    std::optional<beast::tcp_stream> stream;
+    std::optional<tcp::socket> socket;
 
-    // Runs the started asynchronous operation to its end; the stream's expiry, when set, ends it
-    // with beast::error::timeout.
+    // Runs the started asynchronous operation to its end.
     void RunToCompletion() {
         context.restart();
         context.run();
+    }
+
+    // Runs the started asynchronous operation, whose handler sets `done`, for at most `timeout`.
+    // The time-out is the wait's own (the system's wait for the socket is given it), so no timer
+    // is armed and disarmed around every operation. On time-out the socket is closed, which ends
+    // the operation, and false is returned.
+    bool RunFor(std::chrono::milliseconds timeout, const bool& done) {
+        context.restart();
+        context.run_for(timeout);
+        if (done) return true;
+        beast::error_code ignored;
+        socket->close(ignored);
+        RunToCompletion();
+        return false;
     }
 };
 
@@ -60,7 +72,7 @@ HttpConnection::HttpConnection(std::chrono::milliseconds timeout)
 
 HttpConnection::~HttpConnection() { Close(); }
 
-bool HttpConnection::IsOpen() const { return impl_->stream && impl_->stream->socket().is_open(); }
+bool HttpConnection::IsOpen() const { return impl_->socket && impl_->socket->is_open(); }
 
 bool HttpConnection::IsOpenTo(const std::string& host_name, std::uint16_t port) const {
     return IsOpen() && host_name == host_name_ && port == port_;
@@ -73,20 +85,19 @@ void HttpConnection::Open(const std::string& host_name, std::uint16_t port) {
     const auto endpoints = resolver.resolve(host_name, std::to_string(port), error);
     if (error) throw ExchangeError(failure_text::CannotResolve(host_name, Description(error)));
 
-    impl_->stream.emplace(impl_->context);
-    impl_->stream->expires_never();
-    impl_->stream->async_connect(
-        endpoints, [&error](const beast::error_code& e, const tcp::endpoint&) { error = e; });
+    impl_->socket.emplace(impl_->context);
+    asio::async_connect(*impl_->socket, endpoints,
+                        [&error](const beast::error_code& e, const tcp::endpoint&) { error = e; });
     impl_->RunToCompletion();
     if (error) {
-        impl_->stream.reset();
+        impl_->socket.reset();
         throw ExchangeError(
             failure_text::CannotConnect(Endpoint(host_name, port), Description(error)),
             IsLocalSocketFailure(error) ? ExchangeError::Kind::LocalSocketFailure
                                         : ExchangeError::Kind::Other);
     }
     // Requests are written whole; there is nothing to gain from Nagle's delay.
-    impl_->stream->socket().set_option(tcp::no_delay(true), error);
+    impl_->socket->set_option(tcp::no_delay(true), error);
     host_name_ = host_name;
     port_ = port;
 }
@@ -95,41 +106,42 @@ void HttpConnection::Write(std::string_view head, std::string_view body) {
     const std::array<asio::const_buffer, 2> buffers{asio::buffer(head.data(), head.size()),
                                                     asio::buffer(body.data(), body.size())};
     beast::error_code error;
+    bool done = false;
     peer_closed_ = false;
-    impl_->stream->expires_after(timeout_);
-    asio::async_write(*impl_->stream, buffers,
-                      [&error](const beast::error_code& e, std::size_t) { error = e; });
-    impl_->RunToCompletion();
+    asio::async_write(*impl_->socket, buffers, [&](const beast::error_code& e, std::size_t) {
+        error = e;
+        done = true;
+    });
+    if (!impl_->RunFor(timeout_, done)) throw ExchangeError(failure_text::SendTimedOut(timeout_));
     peer_closed_ = IsClosedByPeer(error);
-    if (error == beast::error::timeout) throw ExchangeError(failure_text::SendTimedOut(timeout_));
     if (error) throw ExchangeError(failure_text::CannotSend(Description(error)));
 }
 
 std::size_t HttpConnection::ReadSome(char* buffer, std::size_t size) {
     beast::error_code error;
     std::size_t received = 0;
+    bool done = false;
     peer_closed_ = false;
-    impl_->stream->expires_after(timeout_);
-    impl_->stream->async_read_some(asio::buffer(buffer, size),
+    impl_->socket->async_read_some(asio::buffer(buffer, size),
                                    [&](const beast::error_code& e, std::size_t n) {
                                        error = e;
                                        received = n;
+                                       done = true;
                                    });
-    impl_->RunToCompletion();
+    if (!impl_->RunFor(timeout_, done))
+        throw ExchangeError(failure_text::ReceiveTimedOut(timeout_));
     peer_closed_ = IsClosedByPeer(error);
     if (error == asio::error::eof) return 0;
-    if (error == beast::error::timeout)
-        throw ExchangeError(failure_text::ReceiveTimedOut(timeout_));
     if (error) throw ExchangeError(failure_text::ConnectionLost(Description(error)));
     return received;
 }
 
 void HttpConnection::Close() noexcept {
-    if (!impl_->stream) return;
+    if (!impl_->socket) return;
     beast::error_code ignored;
-    impl_->stream->socket().shutdown(tcp::socket::shutdown_both, ignored);
-    impl_->stream->socket().close(ignored);
-    impl_->stream.reset();
+    impl_->socket->shutdown(tcp::socket::shutdown_both, ignored);
+    impl_->socket->close(ignored);
+    impl_->socket.reset();
 }
 
 }  // namespace vq

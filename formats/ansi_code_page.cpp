@@ -11,28 +11,29 @@ SingleByteCodePage::SingleByteCodePage(const std::array<char16_t, 256>& characte
             characters[static_cast<std::size_t>(byte)], static_cast<unsigned char>(byte)};
     std::stable_sort(bytes_by_character_.begin(), bytes_by_character_.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
+    ascii_as_is_ = true;
+    for (std::size_t byte = 0; byte < 0x80; ++byte)
+        if (characters[byte] != byte) ascii_as_is_ = false;
 }
 
 std::u16string SingleByteCodePage::Decode(std::string_view bytes) const {
-    std::u16string text;
-    text.reserve(bytes.size());
-    for (const char byte : bytes) {
-        text.push_back(characters_[static_cast<unsigned char>(byte)]);
-    }
+    std::u16string text(bytes.size(), u'\0');
+    std::transform(bytes.begin(), bytes.end(), text.begin(),
+                   [this](char byte) { return characters_[static_cast<unsigned char>(byte)]; });
     return text;
 }
 
 std::string SingleByteCodePage::Encode(std::u16string_view text) const {
-    std::string bytes;
-    bytes.reserve(text.size());
-    for (const char16_t c : text) {
+    std::string bytes(text.size(), '\0');
+    std::transform(text.begin(), text.end(), bytes.begin(), [this](char16_t c) {
+        if (c < 0x80 && ascii_as_is_) return static_cast<char>(c);
         const auto found = std::lower_bound(
             bytes_by_character_.begin(), bytes_by_character_.end(), c,
             [](const auto& entry, char16_t character) { return entry.first < character; });
-        bytes.push_back(found == bytes_by_character_.end() || found->first != c
-                            ? '?'
-                            : static_cast<char>(found->second));
-    }
+        return found == bytes_by_character_.end() || found->first != c
+                   ? '?'
+                   : static_cast<char>(found->second);
+    });
     return bytes;
 }
 

@@ -29,6 +29,9 @@ private:
     // (character, byte) sorted by character, for encoding by binary search; of two bytes with
     // the same character the lower one wins.
     std::array<std::pair<char16_t, unsigned char>, 256> bytes_by_character_;
+    // Whether bytes 0..0x7F are the ASCII characters of the same numbers, as in every ANSI code
+    // page: then those characters are encoded without a search.
+    bool ascii_as_is_ = false;
 };
 
 // Every byte is the character of the same number: the code page of systems that have none.

@@ -7,8 +7,9 @@ std::vector<std::u16string_view> SplitLines(std::u16string_view text) {
     std::vector<std::u16string_view> lines;
     std::size_t start = 0;
     while (start < text.size()) {
-        const auto end = text.find_first_of(u"\r\n", start);
-        if (end == std::u16string_view::npos) {
+        auto end = start;
+        while (end < text.size() && text[end] != u'\r' && text[end] != u'\n') ++end;
+        if (end == text.size()) {
             lines.push_back(text.substr(start));
             break;
         }

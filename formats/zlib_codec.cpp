@@ -79,14 +79,17 @@ std::string ZlibDeflater::Compress(std::string_view bytes) {
         consumed += pass;
         flush = consumed == bytes.size() ? Z_FINISH : Z_NO_FLUSH;
         // Keep handing out room until deflate leaves some unused: then it has taken all input
-        // (and, when finishing, written the trailer).
+        // (and, when finishing, written the trailer). A small input gets the room its worst case
+        // needs, not a whole step: the room is cleared before deflate writes it.
         do {
             const std::size_t produced = output.size();
-            output.resize(produced + kCompressStep);
+            const std::size_t room = std::min<std::size_t>(
+                kCompressStep, deflateBound(&stream, static_cast<uLong>(stream.avail_in)));
+            output.resize(produced + room);
             stream.next_out = reinterpret_cast<Bytef*>(output.data() + produced);
-            stream.avail_out = static_cast<uInt>(kCompressStep);
+            stream.avail_out = static_cast<uInt>(room);
             code = deflate(&stream, flush);
-            output.resize(produced + kCompressStep - stream.avail_out);
+            output.resize(produced + room - stream.avail_out);
             if (code == Z_STREAM_ERROR) {
                 const std::string message = ZlibMessage("Compression error", code, stream);
                 stream_.reset();

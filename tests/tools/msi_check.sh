@@ -147,6 +147,13 @@ check "InstallExecuteSequence removes the older product" \
 # ---- Under Wine -------------------------------------------------------------------------------
 export WINEPREFIX="$root/build/$prefix" WINEARCH=$winearch
 source scripts/wine-desktop
+if [[ $arch == x86 ]] && ! vq_host_runs_32bit_programs; then
+  echo "== not installed under the 32-bit Wine: this machine cannot execute 32-bit programs"
+  echo "== $arch package $msi: $passes passed, $failures failed, ${SECONDS} s"
+  rm -rf "$work"
+  ((failures == 0))
+  exit
+fi
 # In the 32-bit prefix too: 32-bit Windows has one Program Files.
 install_dir="$WINEPREFIX/drive_c/Program Files/Tolmar/vq"
 program='C:\Program Files\Tolmar\vq\vq.exe'
