@@ -8,11 +8,13 @@
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/write.hpp>
+#include <boost/beast/core/buffers_suffix.hpp>
 #include <boost/beast/core/error.hpp>
 
 #include "auth/exchange_error.h"
 #include "auth/failure_texts.h"
 #include "auth/local_socket_failure.h"
+#include "auth/socket_wait.h"
 
 namespace vq {
 
@@ -46,24 +48,18 @@ struct HttpConnection::Impl {
     asio::io_context context;
     std::optional<tcp::socket> socket;
 
-    // Runs the started asynchronous operation to its end.
+    // Runs the started asynchronous operation (resolving, connecting) to its end.
     void RunToCompletion() {
         context.restart();
         context.run();
     }
 
-    // Runs the started asynchronous operation, whose handler sets `done`, for at most `timeout`.
-    // The time-out is the wait's own (the system's wait for the socket is given it), so no timer
-    // is armed and disarmed around every operation. On time-out the socket is closed, which ends
-    // the operation, and false is returned.
-    bool RunFor(std::chrono::milliseconds timeout, const bool& done) {
-        context.restart();
-        context.run_for(timeout);
-        if (done) return true;
-        beast::error_code ignored;
-        socket->close(ignored);
-        RunToCompletion();
-        return false;
+    // Waits until the socket is ready for `what`, for at most `timeout`; false when the time ran
+    // out. A failed wait counts as ready: the read or write that follows reports the socket's state.
+    bool Wait(SocketWaitFor what, std::chrono::milliseconds timeout) {
+        std::error_code ignored;
+        return WaitForSocket(static_cast<NativeSocket>(socket->native_handle()), what, timeout,
+                             ignored);
     }
 };
 
@@ -98,6 +94,15 @@ void HttpConnection::Open(const std::string& host_name, std::uint16_t port) {
     }
     // Requests are written whole; there is nothing to gain from Nagle's delay.
     impl_->socket->set_option(tcp::no_delay(true), error);
+    // Reads and writes never block: each waits in WaitForSocket, with the time-out, when the
+    // socket cannot take it at once.
+    impl_->socket->non_blocking(true, error);
+    if (error) {
+        impl_->socket.reset();
+        throw ExchangeError(
+            failure_text::CannotConnect(Endpoint(host_name, port), Description(error)),
+            ExchangeError::Kind::LocalSocketFailure);
+    }
     host_name_ = host_name;
     port_ = port;
 }
@@ -105,31 +110,32 @@ void HttpConnection::Open(const std::string& host_name, std::uint16_t port) {
 void HttpConnection::Write(std::string_view head, std::string_view body) {
     const std::array<asio::const_buffer, 2> buffers{asio::buffer(head.data(), head.size()),
                                                     asio::buffer(body.data(), body.size())};
-    beast::error_code error;
-    bool done = false;
+    beast::buffers_suffix<std::array<asio::const_buffer, 2>> rest(buffers);
     peer_closed_ = false;
-    asio::async_write(*impl_->socket, buffers, [&](const beast::error_code& e, std::size_t) {
-        error = e;
-        done = true;
-    });
-    if (!impl_->RunFor(timeout_, done)) throw ExchangeError(failure_text::SendTimedOut(timeout_));
-    peer_closed_ = IsClosedByPeer(error);
-    if (error) throw ExchangeError(failure_text::CannotSend(Description(error)));
+    while (asio::buffer_size(rest) > 0) {
+        beast::error_code error;
+        const std::size_t written = impl_->socket->write_some(rest, error);
+        rest.consume(written);
+        if (error == asio::error::would_block) {
+            if (!impl_->Wait(SocketWaitFor::Writing, timeout_))
+                throw ExchangeError(failure_text::SendTimedOut(timeout_));
+        } else if (error) {
+            peer_closed_ = IsClosedByPeer(error);
+            throw ExchangeError(failure_text::CannotSend(Description(error)));
+        }
+    }
 }
 
 std::size_t HttpConnection::ReadSome(char* buffer, std::size_t size) {
     beast::error_code error;
     std::size_t received = 0;
-    bool done = false;
     peer_closed_ = false;
-    impl_->socket->async_read_some(asio::buffer(buffer, size),
-                                   [&](const beast::error_code& e, std::size_t n) {
-                                       error = e;
-                                       received = n;
-                                       done = true;
-                                   });
-    if (!impl_->RunFor(timeout_, done))
-        throw ExchangeError(failure_text::ReceiveTimedOut(timeout_));
+    // The answer is seldom there before it is waited for: wait first, then read what came.
+    do {
+        if (!impl_->Wait(SocketWaitFor::Reading, timeout_))
+            throw ExchangeError(failure_text::ReceiveTimedOut(timeout_));
+        received = impl_->socket->read_some(asio::buffer(buffer, size), error);
+    } while (error == asio::error::would_block);
     peer_closed_ = IsClosedByPeer(error);
     if (error == asio::error::eof) return 0;
     if (error) throw ExchangeError(failure_text::ConnectionLost(Description(error)));

@@ -1,5 +1,7 @@
 #include "auth/http_client.h"
 
+#include <thread>
+
 #include <gtest/gtest.h>
 
 #include "auth/exchange_error.h"
@@ -131,6 +133,25 @@ TEST(HttpClient, KeptConnectionThatFallsSilentIsNotAskedAgain) {
     EXPECT_THROW(client.Get(server.BaseUrl(), answer), ExchangeError);
     EXPECT_EQ(server.Requests().size(), 2u);
     EXPECT_EQ(server.ConnectionsAccepted(), 1);
+}
+
+// A body larger than the sockets' buffers goes out in several writes, each waiting for room; a
+// server that takes none of it ends the write at the time-out, not never.
+TEST(HttpClient, LargeBodiesGoOutWholeAndAServerThatTakesNoneTimesOut) {
+    const std::string body(32 << 20, 'x');
+    std::string answer;
+    {
+        LoopbackServer server({Answers({Answer("HTTP/1.1 200 OK", "taken\r\n")})});
+        HttpClient client(QuickSettings());
+        client.Post(server.BaseUrl() + "kvr.php", "text/plain", body, answer);
+        ASSERT_EQ(server.Requests().size(), 1u);
+        EXPECT_TRUE(server.Requests()[0].ends_with("\r\n\r\n" + body));
+    }
+    LoopbackServer deaf({[](ServerConnection&) { std::this_thread::sleep_for(1500ms); }});
+    HttpClient client(QuickSettings());
+    client.SetReadTimeout(300ms);
+    EXPECT_THAT([&] { client.Post(deaf.BaseUrl() + "kvr.php", "text/plain", body, answer); },
+                test::ThrowsWithMessage<ExchangeError>("Сервер не принял запрос за 300 мс"));
 }
 
 TEST(HttpClient, FollowsRedirectsWithTheSameBodyExceptAfter303) {
