@@ -83,6 +83,19 @@ bool IContains(std::string_view text, std::string_view part) {
     return false;
 }
 
+// Whether a line of the head begins with `name`, in any case, after blanks: where a field of that
+// name would be. A quick look before the head is taken apart.
+bool HasLineStartingWith(std::string_view head, std::string_view name) {
+    for (std::size_t at = 0; at < head.size(); ++at) {
+        at = head.find('\n', at);
+        if (at == std::string_view::npos) return false;
+        std::size_t start = at + 1;
+        while (start < head.size() && (head[start] == ' ' || head[start] == '\t')) ++start;
+        if (IEquals(head.substr(start, name.size()), name)) return true;
+    }
+    return false;
+}
+
 // The head (status line, header lines, the empty line) with its framing made plain for Beast,
 // which refuses an answer that has both Transfer-Encoding and Content-Length and reads "chunked"
 // only as the last coding. The client's rule: a Transfer-Encoding that contains "chunked", in any
@@ -92,7 +105,7 @@ bool IContains(std::string_view text, std::string_view part) {
 std::optional<std::string> PlainFraming(std::string_view head) {
     constexpr std::string_view kEncoding = "Transfer-Encoding";
     constexpr std::string_view kLength = "Content-Length";
-    if (!IContains(head, kEncoding)) return std::nullopt;
+    if (!HasLineStartingWith(head, kEncoding)) return std::nullopt;
 
     // The fields, each with its continuation lines (which begin with a blank), as offsets into
     // the head, CR LF included.

@@ -189,7 +189,10 @@ int Run(const std::vector<std::u16string>& arguments, std::ostream& out, std::os
                 for (int i = 0; i < account.GetCount(); ++i)
                     out << Utf8(account.GetName(i)) << '=' << Utf8(account.GetValue(i)) << '\n';
             }
-            out << "--\n" << std::flush;
+            out << "--\n";
+            // Exchanges follow one another without a pause: their answers are written as the
+            // buffer fills, and the last one at once.
+            if (round + 1 == options.repeat) out << std::flush;
         } catch (const std::exception& failure) {
             out << std::flush;
             err << "error: " << failure.what() << '\n';
