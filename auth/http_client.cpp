@@ -26,10 +26,18 @@ void HttpClient::Post(std::string_view url, std::string_view content_type, std::
     Exchange(Method::Post, url, body, answer);
 }
 
+const TargetUrl& HttpClient::Parsed(std::string_view url_text) {
+    if (!parsed_url_ || parsed_text_ != url_text) {
+        parsed_url_ = ParseTargetUrl(url_text);
+        parsed_text_ = url_text;
+    }
+    return *parsed_url_;
+}
+
 void HttpClient::Exchange(Method method, std::string_view url_text, std::string_view body,
                           std::string& answer) {
     answer.clear();
-    TargetUrl url = ParseTargetUrl(url_text);
+    TargetUrl url = Parsed(url_text);
     for (int redirect_answers = 0;;) {
         AnswerReader reader(settings_.limits);
         SendAndReadHeader(method, url, body, reader);

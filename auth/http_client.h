@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -52,6 +53,8 @@ private:
     void ReadInto(AnswerReader& reader);
     void ReadToEnd(AnswerReader& reader);
     void StoreCookies(const TargetUrl& url, const AnswerReader& reader);
+    // The address rarely changes from one exchange to the next: it is parsed again only when it does.
+    const TargetUrl& Parsed(std::string_view url_text);
 
     HttpClientSettings settings_;
     CookieStore cookies_;
@@ -59,6 +62,8 @@ private:
     // The request's content type outlives the POST that set it: a later GET repeats the line.
     std::string content_type_;
     std::string leftover_;
+    std::string parsed_text_;
+    std::optional<TargetUrl> parsed_url_;
 };
 
 }  // namespace vq
