@@ -17,6 +17,7 @@
 #include "auth/auth_messages.h"
 #include "formats/unique_handle_win32.h"
 #include "formats/value_list.h"
+#include "tests/support/commit_charge_win32.h"
 #include "ui/monitor_form_win32.h"
 
 namespace vq {
@@ -32,7 +33,7 @@ struct Snapshot {
         GetProcessMemoryInfo(GetCurrentProcess(),
                              reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
                              sizeof counters);
-        return {counters.PrivateUsage,
+        return {CommitCharge(counters),
                 {UniqueHandle<HBITMAP, &DeleteObject>::LiveCount(),
                  UniqueHandle<HFONT, &DeleteObject>::LiveCount(),
                  UniqueHandle<HDC, &DeleteDC>::LiveCount(),
