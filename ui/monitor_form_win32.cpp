@@ -266,7 +266,7 @@ void TKVRMonitorForm::Reconect() {
     AuthWorkerServices services;
     authOwner_ = std::make_shared<WindowAuthOwner>(window_);
     services.owner = authOwner_;
-    services.time = std::make_shared<SystemWorkerTime>();
+    services.time = start_.workerTime ? start_.workerTime() : std::make_shared<SystemWorkerTime>();
     services.log =
         std::make_shared<FileConnectionLog>([arguments = start_.arguments] { return arguments; },
                                             FromWide(start_.executable.parent_path().wstring()));

@@ -16,6 +16,7 @@
 
 #include "auth/address_change_notification_win32.h"
 #include "auth/auth_thread.h"
+#include "auth/worker_time.h"
 #include "identity/config_sources_win32.h"
 #include "identity/identity_platform_win32.h"
 #include "identity/server_config.h"
@@ -44,6 +45,8 @@ struct ProgramStart {
     std::filesystem::path executable;
     // "Переподключиться": starts the program again, whose new instance then takes over.
     std::function<void()> relaunch;
+    // Makes the worker's sense of time; empty: real pauses (SystemWorkerTime).
+    std::function<std::shared_ptr<WorkerTime>()> workerTime = {};
 };
 
 class TKVRMonitorForm final : private HoverWindow {

@@ -17,6 +17,7 @@
 #include "auth/auth_messages.h"
 #include "formats/unique_handle_win32.h"
 #include "formats/value_list.h"
+#include "tests/support/commit_charge_win32.h"
 #include "ui/monitor_form_win32.h"
 
 namespace vq {
@@ -32,7 +33,7 @@ struct Snapshot {
         GetProcessMemoryInfo(GetCurrentProcess(),
                              reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
                              sizeof counters);
-        return {counters.PrivateUsage,
+        return {CommitCharge(counters),
                 {UniqueHandle<HBITMAP, &DeleteObject>::LiveCount(),
                  UniqueHandle<HFONT, &DeleteObject>::LiveCount(),
                  UniqueHandle<HDC, &DeleteDC>::LiveCount(),
@@ -48,6 +49,20 @@ void SendStatus(HWND window,
     TValueList fields;
     for (const auto& [name, value] : items) fields.SetItem(name, value);
     SendMessageW(window, WM_AUTH_STATUS, 0, reinterpret_cast<LPARAM>(&fields));
+}
+
+// The soak's memory figure has to follow the process's memory, or its check could never fail:
+// Wine 8, for one, leaves PrivateUsage at 0 whatever the process holds.
+TEST(SoakMemoryMeasure, FollowsMemoryThatTheProcessTouches) {
+    constexpr std::size_t kBlock = 16 * 1024 * 1024;
+    const std::size_t before = Snapshot::Take().private_bytes;
+    std::vector<char> block(kBlock, 'x');  // written, so committed and resident
+    // The block escapes the optimiser's view, so it is neither dropped nor left unwritten.
+    asm volatile("" : : "r"(block.data()) : "memory");
+    const std::size_t after = Snapshot::Take().private_bytes;
+    EXPECT_GE(after, before + kBlock * 3 / 4)
+        << "private memory went from " << before << " to " << after << " bytes around a " << kBlock
+        << "-byte block";
 }
 
 TEST(MonitorSoak, TenThousandReportsAndAHundredThousandSpinnerFramesLeaveMemoryAndObjectsFlat) {
