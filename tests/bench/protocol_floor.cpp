@@ -53,6 +53,22 @@ Moment Now() {
     return moment;
 }
 
+// The fields the local header and the central directory share: version needed, flags, deflate,
+// DOS time and date, CRC, sizes, the name's length and no extra field.
+void PutEntryFields(std::string& out, unsigned dos_time, unsigned dos_date, unsigned long crc,
+                    std::size_t packed_size, std::size_t plain_size) {
+    Put16(out, 20);
+    Put16(out, 0);
+    Put16(out, 8);
+    Put16(out, dos_time);
+    Put16(out, dos_date);
+    Put32(out, crc);
+    Put32(out, packed_size);
+    Put32(out, plain_size);
+    Put16(out, 3);
+    Put16(out, 0);
+}
+
 // The one-entry archive "dta": local header, the deflated text, central directory, end record.
 void AppendZip(std::string& out, const Moment& at, unsigned long crc, std::string_view deflated,
                std::size_t plain_size) {
@@ -62,36 +78,18 @@ void AppendZip(std::string& out, const Moment& at, unsigned long crc, std::strin
         unsigned((at.local.tm_year - 80) << 9 | (at.local.tm_mon + 1) << 5 | at.local.tm_mday);
     const std::size_t start = out.size();
     Put32(out, 0x04034B50);
-    Put16(out, 20);
-    Put16(out, 0);
-    Put16(out, 8);
-    Put16(out, dos_time);
-    Put16(out, dos_date);
-    Put32(out, crc);
-    Put32(out, deflated.size());
-    Put32(out, plain_size);
-    Put16(out, 3);
-    Put16(out, 0);
+    PutEntryFields(out, dos_time, dos_date, crc, deflated.size(), plain_size);
     out.append("dta");
     out.append(deflated);
     const std::size_t central = out.size();
     Put32(out, 0x02014B50);
-    Put16(out, 20);
-    Put16(out, 20);
-    Put16(out, 0);
-    Put16(out, 8);
-    Put16(out, dos_time);
-    Put16(out, dos_date);
-    Put32(out, crc);
-    Put32(out, deflated.size());
-    Put32(out, plain_size);
-    Put16(out, 3);
-    Put16(out, 0);
-    Put16(out, 0);
-    Put16(out, 0);
-    Put16(out, 0);
-    Put32(out, 0);
-    Put32(out, 0);
+    Put16(out, 20);  // made by
+    PutEntryFields(out, dos_time, dos_date, crc, deflated.size(), plain_size);
+    Put16(out, 0);  // comment
+    Put16(out, 0);  // disk
+    Put16(out, 0);  // internal attributes
+    Put32(out, 0);  // external attributes
+    Put32(out, 0);  // local header's offset
     out.append("dta");
     const std::size_t end = out.size();
     Put32(out, 0x06054B50);
