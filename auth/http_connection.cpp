@@ -7,7 +7,6 @@
 #include <boost/asio/error.hpp>
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
-#include <boost/asio/write.hpp>
 #include <boost/beast/core/buffers_suffix.hpp>
 #include <boost/beast/core/error.hpp>
 
@@ -57,9 +56,7 @@ struct HttpConnection::Impl {
     // Waits until the socket is ready for `what`, for at most `timeout`; false when the time ran
     // out. A failed wait counts as ready: the read or write that follows reports the socket's state.
     bool Wait(SocketWaitFor what, std::chrono::milliseconds timeout) {
-        std::error_code ignored;
-        return WaitForSocket(static_cast<NativeSocket>(socket->native_handle()), what, timeout,
-                             ignored);
+        return WaitForSocket(static_cast<NativeSocket>(socket->native_handle()), what, timeout);
     }
 };
 

@@ -4,7 +4,6 @@
 // time-out, so nothing is armed or disarmed around it.
 
 #include <chrono>
-#include <system_error>
 
 namespace vq {
 
@@ -18,10 +17,8 @@ using NativeSocket = int;
 #endif
 
 // Waits until the socket can be read (bytes, the end of the stream or an error have arrived) or
-// written, for at most `timeout`. Returns false when the time ran out; a failure of the wait
-// itself is in `error`, and counts as ready, so that the next read or write reports the socket's
-// own state.
-bool WaitForSocket(NativeSocket socket, SocketWaitFor what, std::chrono::milliseconds timeout,
-                   std::error_code& error);
+// written, for at most `timeout`. Returns false when the time ran out. A failure of the wait
+// itself counts as ready, so that the read or write that follows reports the socket's own state.
+bool WaitForSocket(NativeSocket socket, SocketWaitFor what, std::chrono::milliseconds timeout);
 
 }  // namespace vq

@@ -6,8 +6,7 @@
 
 namespace vq {
 
-bool WaitForSocket(NativeSocket socket, SocketWaitFor what, std::chrono::milliseconds timeout,
-                   std::error_code& error) {
+bool WaitForSocket(NativeSocket socket, SocketWaitFor what, std::chrono::milliseconds timeout) {
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + timeout;
     pollfd entry{};
@@ -21,7 +20,6 @@ bool WaitForSocket(NativeSocket socket, SocketWaitFor what, std::chrono::millise
         if (ready == 0) return false;
         // A signal's handler ran: wait for what is left of the time.
         if (errno == EINTR) continue;
-        error = std::error_code(errno, std::system_category());
         return true;
     }
 }
